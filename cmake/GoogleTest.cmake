@@ -1,0 +1,20 @@
+# GoogleTest from the distribution's source package, built with the cross toolchain.
+set(OSTREL_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${OSTREL_GTEST_SRC}/CMakeLists.txt)
+  message(FATAL_ERROR "GoogleTest sources not found in ${OSTREL_GTEST_SRC}: run scripts/setup")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(${OSTREL_GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(t gtest gtest_main gmock gmock_main)
+  if(TARGET ${t})
+    target_compile_options(${t} PRIVATE -w)
+    set_target_properties(${t} PROPERTIES ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+  endif()
+endforeach()
+
+# Our main: the shared test main that every test executable links.
+add_library(ostrel_gtest_main STATIC ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+target_link_libraries(ostrel_gtest_main PUBLIC gtest gmock)
+target_include_directories(ostrel_gtest_main PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)

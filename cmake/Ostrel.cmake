@@ -1,0 +1,59 @@
+# Helpers for the project's modules, programs and tests.
+
+# The executables declare UTF-8 as their active code page (and common controls 6).
+set(OSTREL_MANIFEST_RC ${CMAKE_SOURCE_DIR}/cmake/manifest.rc)
+
+# ostrel_package(NAME SOURCES...): a package DLL with the .bpl extension, in dist/.
+function(ostrel_package name)
+  add_library(${name} SHARED ${ARGN})
+  set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".bpl" IMPORT_PREFIX "lib" IMPORT_SUFFIX ".bpl.a")
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  ostrel_export_all(${name})
+endfunction()
+
+# ostrel_executable(NAME [WIN32] SOURCES...): a program in dist/ with the project manifest.
+function(ostrel_executable name)
+  add_executable(${name} ${ARGN} ${OSTREL_MANIFEST_RC})
+endfunction()
+
+# ostrel_test(NAME SOURCES... [LIBS libs...] [LABELS labels...] [ENV k=v...])
+# One GoogleTest executable per module, run by CTest through Wine as one process.
+function(ostrel_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS} ${OSTREL_MANIFEST_RC})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} ostrel_gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OSTREL_TESTS})
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+endfunction()
+
+# The MinGW runtime DLLs beside the executables.
+foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                  OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+    file(GLOB path /usr/lib/gcc/${MINGW_TRIPLE}/*-posix/${dll} /usr/${MINGW_TRIPLE}/lib/${dll})
+    list(GET path 0 path)
+  endif()
+  if(NOT EXISTS "${path}")
+    message(FATAL_ERROR "MinGW runtime DLL not found: ${dll}")
+  endif()
+  list(APPEND OSTREL_RUNTIME_DLLS ${path})
+endforeach()
+add_custom_target(runtime_dlls ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${OSTREL_DIST}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${OSTREL_RUNTIME_DLLS} ${OSTREL_DIST}
+  COMMENT "Copying the MinGW runtime DLLs")
+
+# Packages export every symbol: classes, their vtables and type information cross module boundaries
+# exactly as they are written, without export macros on every class.
+function(ostrel_export_all name)
+  target_link_options(${name} PRIVATE -Wl,--export-all-symbols -Wl,--enable-auto-import)
+endfunction()
