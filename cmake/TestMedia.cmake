@@ -25,3 +25,37 @@ ostrel_media(av64    64 ${_video} ${_audio} ${_vcodec} ${_acodec})
 
 get_property(_media GLOBAL PROPERTY OSTREL_MEDIA_FILES)
 add_custom_target(test_media ALL DEPENDS ${_media})
+
+# .vyr layouts of the test media, packed by our own vyrpack (a Windows program, so it runs under Wine).
+# One command for all of them: Wine processes started side by side would race to create the prefix.
+function(ostrel_windows_path out path)
+  string(REPLACE "/" "\\" path "Z:${path}")
+  set(${out} "${path}" PARENT_SCOPE)
+endfunction()
+
+set(_vyr_layouts
+  "av10-single|av10|--segments 1"
+  "av10-shuffled|av10|--segment-size 4093 --shuffle --seed 10"
+  "av10-gaps|av10|--segments 16 --gap 1000"
+  "video10-single|video10|--segments 1")
+set(_vyr_outputs)
+set(_vyr_commands)
+set(_vyr_inputs)
+foreach(_layout ${_vyr_layouts})
+  string(REPLACE "|" ";" _layout "${_layout}")
+  list(GET _layout 0 _name)
+  list(GET _layout 1 _source)
+  list(GET _layout 2 _options)
+  separate_arguments(_options UNIX_COMMAND "${_options}")
+  ostrel_windows_path(_in ${OSTREL_MEDIA_DIR}/${_source}.mpg)
+  ostrel_windows_path(_out ${OSTREL_MEDIA_DIR}/${_name}.vyr)
+  list(APPEND _vyr_outputs ${OSTREL_MEDIA_DIR}/${_name}.vyr)
+  list(APPEND _vyr_inputs ${OSTREL_MEDIA_DIR}/${_source}.mpg)
+  list(APPEND _vyr_commands COMMAND ${CMAKE_COMMAND} -E env BUILD_DIR=${CMAKE_BINARY_DIR}
+       ${CMAKE_SOURCE_DIR}/scripts/wine-run ${OSTREL_DIST}/vyrpack.exe pack ${_options} ${_in} ${_out})
+endforeach()
+list(REMOVE_DUPLICATES _vyr_inputs)
+add_custom_command(OUTPUT ${_vyr_outputs} ${_vyr_commands}
+  DEPENDS vyrpack runtime_dlls ${_vyr_inputs}
+  COMMENT "Packing the test media into .vyr layouts" VERBATIM)
+add_custom_target(test_media_vyr ALL DEPENDS ${_vyr_outputs})
