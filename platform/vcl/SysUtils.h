@@ -100,8 +100,19 @@ OSTREL_VCL_EXCEPTION(EVariantError, Exception);
 OSTREL_VCL_EXCEPTION(EPropReadOnly, Exception);
 OSTREL_VCL_EXCEPTION(EPropWriteOnly, Exception);
 OSTREL_VCL_EXCEPTION(EPackageError, Exception);
-OSTREL_VCL_EXCEPTION(EOSError, Exception);
-OSTREL_VCL_EXCEPTION(EWin32Error, EOSError);
+
+// A failed operating-system call with its Win32 error code.
+class EOSError : public Exception {
+public:
+  explicit EOSError(const AnsiString& message, DWORD errorCode = 0) : Exception(message), ErrorCode(errorCode) {}
+  DWORD ErrorCode;
+};
+
+class EWin32Error : public EOSError {
+public:
+  explicit EWin32Error(const AnsiString& message, DWORD errorCode = 0) : EOSError(message, errorCode) {}
+};
+
 OSTREL_VCL_EXCEPTION(EGraphicException, Exception);  // stand-in only: common base of the graphic errors
 OSTREL_VCL_EXCEPTION(EInvalidGraphic, EGraphicException);
 OSTREL_VCL_EXCEPTION(EInvalidGraphicOperation, EGraphicException);
@@ -187,7 +198,16 @@ enum : int {
   faAnyFile = 0x3F,
 };
 
+// The search handle is owned: a TSearchRec closes its search when destroyed, so an early return
+// between FindFirst and FindClose does not leak it. It moves but does not copy.
 struct TSearchRec {
+  TSearchRec() = default;
+  TSearchRec(TSearchRec&& other) noexcept;
+  TSearchRec& operator=(TSearchRec&& other) noexcept;
+  TSearchRec(const TSearchRec&) = delete;
+  TSearchRec& operator=(const TSearchRec&) = delete;
+  ~TSearchRec();
+
   int Time = 0;  // DOS date-time of the last write
   std::int64_t Size = 0;
   int Attr = 0;
@@ -196,7 +216,7 @@ struct TSearchRec {
   HANDLE FindHandle = INVALID_HANDLE_VALUE;
   WIN32_FIND_DATAW FindData{};
 };
-// 0 on success, else a Win32 error code; after FindFirst succeeds, FindClose must follow.
+// 0 on success, else a Win32 error code (ERROR_NO_MORE_FILES when nothing else matches).
 int FindFirst(const AnsiString& path, int attr, TSearchRec& f);
 int FindNext(TSearchRec& f);
 void FindClose(TSearchRec& f);
