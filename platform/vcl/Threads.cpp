@@ -1,0 +1,273 @@
+#include "Threads.h"
+
+#include <process.h>
+
+#include <deque>
+#include <memory>
+
+#include "Consts.h"
+
+// ---------------------------------------------------------------------------------------------------
+// Main-thread synchronisation: a queue of waiting calls, an event that is set while the queue is not
+// empty, and a hidden window on the main thread that a posted message wakes to run the queue from
+// the message loop.
+
+namespace {
+
+const DWORD g_mainThreadID = GetCurrentThreadId();
+constexpr UINT WM_VCL_SYNCHRONIZE = WM_APP + 0x3F00;
+const wchar_t kSyncWindowClass[] = L"OstrelVclSyncWindow";
+
+struct SyncRequest {
+  TThread::TThreadMethod method;
+  HANDLE done = nullptr;
+  std::exception_ptr error;
+};
+
+class SyncQueue {
+public:
+  SyncQueue() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { InitializeCriticalSection(&lock_); }
+  ~SyncQueue()
+  {
+    DeleteCriticalSection(&lock_);
+    if (event_) CloseHandle(event_);
+  }
+  SyncQueue(const SyncQueue&) = delete;
+  SyncQueue& operator=(const SyncQueue&) = delete;
+
+  HANDLE Event() const { return event_; }
+  HWND Window() const { return window_; }
+  void SetWindow(HWND window) { window_ = window; }
+
+  void Push(SyncRequest* request)
+  {
+    EnterCriticalSection(&lock_);
+    requests_.push_back(request);
+    SetEvent(event_);
+    LeaveCriticalSection(&lock_);
+  }
+
+  SyncRequest* Pop()
+  {
+    EnterCriticalSection(&lock_);
+    SyncRequest* request = nullptr;
+    if (!requests_.empty()) {
+      request = requests_.front();
+      requests_.pop_front();
+    }
+    if (requests_.empty()) ResetEvent(event_);
+    LeaveCriticalSection(&lock_);
+    return request;
+  }
+
+private:
+  CRITICAL_SECTION lock_;
+  HANDLE event_;
+  HWND window_ = nullptr;
+  std::deque<SyncRequest*> requests_;
+};
+
+SyncQueue& Queue()
+{
+  static SyncQueue queue;
+  return queue;
+}
+
+LRESULT CALLBACK SyncWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message != WM_VCL_SYNCHRONIZE) return DefWindowProcW(window, message, wParam, lParam);
+  // CheckSynchronize keeps each call's exception for its caller; nothing escapes here.
+  CheckSynchronize();
+  return 0;
+}
+
+// Made on the main thread the first time the main thread touches threads, so that posted wake-ups
+// reach a message loop on that thread.
+void EnsureSyncWindow()
+{
+  if (GetCurrentThreadId() != g_mainThreadID || Queue().Window()) return;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = SyncWindowProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kSyncWindowClass;
+  RegisterClassW(&wc);
+  Queue().SetWindow(CreateWindowExW(0, kSyncWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+}
+
+void RunRequest(SyncRequest& request)
+{
+  try {
+    request.method();
+  } catch (...) {
+    request.error = std::current_exception();
+  }
+  SetEvent(request.done);
+}
+
+int WinPriority(TThreadPriority priority)
+{
+  static const int map[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL,
+                            THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                            THREAD_PRIORITY_TIME_CRITICAL};
+  return map[priority];
+}
+
+}  // namespace
+
+DWORD GetMainThreadID() { return g_mainThreadID; }
+HANDLE GetSyncEvent() { return Queue().Event(); }
+
+bool CheckSynchronize(DWORD timeout)
+{
+  if (GetCurrentThreadId() != g_mainThreadID) return false;
+  EnsureSyncWindow();
+  if (timeout && WaitForSingleObject(Queue().Event(), timeout) != WAIT_OBJECT_0) return false;
+  bool ran = false;
+  while (SyncRequest* request = Queue().Pop()) {
+    RunRequest(*request);
+    ran = true;
+  }
+  return ran;
+}
+
+void TThread::Synchronize(TThread*, const TThreadMethod& method)
+{
+  if (!method) return;
+  if (GetCurrentThreadId() == g_mainThreadID) {
+    method();
+    return;
+  }
+  SyncRequest request;
+  request.method = method;
+  request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!request.done) RaiseLastOSError();
+  Queue().Push(&request);
+  if (HWND window = Queue().Window()) PostMessageW(window, WM_VCL_SYNCHRONIZE, 0, 0);
+  WaitForSingleObject(request.done, INFINITE);
+  CloseHandle(request.done);
+  if (request.error) std::rethrow_exception(request.error);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TThread
+
+TThread::TThread(bool createSuspended)
+{
+  EnsureSyncWindow();
+  unsigned id = 0;
+  // Always made suspended, so that the fields are set before the thread can look at them.
+  const uintptr_t handle = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
+  if (!handle) throw EThread(SThreadCreateError, {SysErrorMessage(GetLastError())});
+  FHandle = reinterpret_cast<HANDLE>(handle);
+  FThreadID = id;
+  FSuspended = true;
+  if (!createSuspended) Resume();
+}
+
+TThread::~TThread()
+{
+  TerminateAndWait();
+  if (FHandle) CloseHandle(FHandle);
+}
+
+void TThread::TerminateAndWait()
+{
+  if (!FHandle || FFinished || GetCurrentThreadId() == FThreadID) return;
+  Terminate();
+  // Never started: end it without running Execute.
+  if (FSuspended && !FStarted) FSkipExecute = true;
+  while (FSuspended) Resume();
+  WaitFor();
+}
+
+unsigned __stdcall TThread::ThreadProc(void* parameter)
+{
+  TThread* thread = static_cast<TThread*>(parameter);
+  // Nothing may escape a thread entry: the object keeps what Execute raised.
+  try {
+    return thread->Run();
+  } catch (...) {
+  }
+  return 0;
+}
+
+unsigned TThread::Run()
+{
+  FStarted = true;
+  if (!FSkipExecute) {
+    try {
+      Execute();
+    } catch (...) {
+      FFatalException = std::current_exception();
+    }
+    try {
+      DoTerminate();
+    } catch (...) {
+    }
+  }
+  const bool freeOnTerminate = FFreeOnTerminate && !FSkipExecute;
+  const unsigned result = static_cast<unsigned>(FReturnValue);
+  FFinished = true;
+  if (freeOnTerminate) delete this;  // the thread owns itself
+  return result;
+}
+
+void TThread::DoTerminate()
+{
+  if (FOnTerminate) Synchronize(this, [this] { FOnTerminate(this); });
+}
+
+void TThread::Resume()
+{
+  // The previous suspend count: 1 means it runs now, 0 that it ran already; failure ends the attempt.
+  const DWORD previous = ResumeThread(FHandle);
+  if (previous <= 1 || previous == static_cast<DWORD>(-1)) FSuspended = false;
+}
+
+void TThread::Suspend()
+{
+  if (FFinished) return;
+  if (SuspendThread(FHandle) != static_cast<DWORD>(-1)) FSuspended = true;
+}
+
+void TThread::Terminate() { FTerminated = true; }
+
+DWORD TThread::WaitFor()
+{
+  const HANDLE handle = FHandle;
+  if (GetCurrentThreadId() == g_mainThreadID) {
+    const HANDLE handles[2] = {handle, GetSyncEvent()};
+    for (;;) {
+      const DWORD r = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+      if (r != WAIT_OBJECT_0 + 1) break;
+      CheckSynchronize();
+    }
+  } else {
+    WaitForSingleObject(handle, INFINITE);
+  }
+  DWORD code = 0;
+  GetExitCodeThread(handle, &code);
+  return code;
+}
+
+TThreadPriority TThread::GetPriority() const
+{
+  const int p = GetThreadPriority(FHandle);
+  for (int i = tpIdle; i <= tpTimeCritical; ++i)
+    if (WinPriority(static_cast<TThreadPriority>(i)) == p) return static_cast<TThreadPriority>(i);
+  return tpNormal;
+}
+
+void TThread::SetPriority(TThreadPriority value) { SetThreadPriority(FHandle, WinPriority(value)); }
+
+AnsiString TThread::GetFatalMessage() const
+{
+  if (!FFatalException) return {};
+  try {
+    std::rethrow_exception(FFatalException);
+  } catch (const std::exception& e) {
+    return AnsiString(e.what());
+  } catch (...) {
+    return AnsiString("Unknown exception");
+  }
+}
