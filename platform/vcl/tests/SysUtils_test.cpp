@@ -1,0 +1,368 @@
+// Conversions, Format, file names and searches, dates, registry and variants.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "Registry.h"
+#include "SysUtils.h"
+#include "Variants.h"
+
+namespace {
+
+TEST(StrToIntRules, AcceptsOnlyWholeIntegers)
+{
+  EXPECT_EQ(StrToInt("123"), 123);
+  EXPECT_EQ(StrToInt("  -45"), -45);
+  EXPECT_EQ(StrToInt("+7"), 7);
+  EXPECT_EQ(StrToInt("$1F"), 31);
+  EXPECT_EQ(StrToInt("0x10"), 16);
+  EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
+  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
+  EXPECT_EQ(StrToInt("-2147483648"), INT_MIN);
+  for (const char* bad : {"", " ", "12 ", "1.5", "abc", "12abc", "2147483648", "-2147483649", "$", "$1G", "--1", "+"})
+    EXPECT_THROW(StrToInt(bad), EConvertError) << bad;
+  try {
+    StrToInt("12abc");
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message, AnsiString("'12abc' is not a valid integer value"));
+  }
+  EXPECT_EQ(StrToIntDef("x", 9), 9);
+  EXPECT_EQ(StrToInt64("9223372036854775807"), INT64_MAX);
+  EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+}
+
+TEST(StrToFloatRules, DotDecimalsAndExponents)
+{
+  EXPECT_DOUBLE_EQ(StrToFloat("1.5"), 1.5);
+  EXPECT_DOUBLE_EQ(StrToFloat(" -2.5E3 "), -2500.0);
+  EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
+  for (const char* bad : {"", "1,5", "e5", "1e", "1.5x", "inf", "1e999"})
+    EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
+  EXPECT_EQ(FloatToStr(-0.5), AnsiString("-0.5"));
+  EXPECT_EQ(FloatToStr(123456789012345678.0), AnsiString("1.23456789012346E17"));
+  EXPECT_EQ(IntToHex(255, 4), AnsiString("00FF"));
+  EXPECT_EQ(IntToHex(-1, 2), AnsiString("FFFFFFFF"));
+}
+
+TEST(FormatRules, DelphiSpecifiers)
+{
+  EXPECT_EQ(Format("%d|%5d|%-5d|%.3d", {7, 42, 42, -5}), AnsiString("7|   42|42   |-005"));
+  EXPECT_EQ(Format("%x %.4x %u", {255, 10, -1}), AnsiString("FF 000A 4294967295"));
+  EXPECT_EQ(Format("%f %.1f %.0f", {1.0, 2.25, 2.5}), AnsiString("1.00 2.2 2"));
+  EXPECT_EQ(Format("%g %g", {0.5, 1e20}), AnsiString("0.5 1E20"));
+  EXPECT_EQ(Format("%e", {1234.5}), AnsiString("1.23450000000000E+003"));
+  EXPECT_EQ(Format("%n", {1234567.891}), AnsiString("1,234,567.89"));
+  EXPECT_EQ(Format("[%s] [%6s] [%-6s] [%.2s]", {"abc", "abc", "abc", "abc"}), AnsiString("[abc] [   abc] [abc   ] [ab]"));
+  EXPECT_EQ(Format("%*d|%.*f", {4, 7, 1, 0.25}), AnsiString("   7|0.2"));
+  EXPECT_EQ(Format("%1:s %0:s %s", {"a", "b"}), AnsiString("b a b"));
+  EXPECT_EQ(Format("100%%", {}), AnsiString("100%"));
+  EXPECT_EQ(FormatArgs("%s=%d", AnsiString("n"), 3), AnsiString("n=3"));
+  EXPECT_EQ(Format("%f", {Currency(2.5)}), AnsiString("2.50"));
+}
+
+TEST(FormatRules, MismatchesAndMissingArgumentsRaise)
+{
+  EXPECT_THROW(Format("%d", {"text"}), EConvertError);
+  EXPECT_THROW(Format("%s", {5}), EConvertError);
+  EXPECT_THROW(Format("%f", {5}), EConvertError);
+  EXPECT_THROW(Format("%d %d", {5}), EConvertError);
+  EXPECT_THROW(Format("%", {5}), EConvertError);
+  try {
+    Format("%d", {"x"});
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message, AnsiString("Format '%d' invalid or incompatible with argument"));
+  }
+}
+
+TEST(FormatRules, HebrewTextIsNeverCutInsideACharacter)
+{
+  const AnsiString shalom("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D");  // four letters, eight bytes
+  EXPECT_EQ(Format("%.3s", {shalom}), AnsiString("\xD7\xA9"));
+  EXPECT_EQ(Format("%6s", {shalom}).Length(), 8 + 2);  // width counts characters
+}
+
+TEST(StringFunctions, CompareAndQuote)
+{
+  EXPECT_EQ(CompareText("abc", "ABC"), 0);
+  EXPECT_LT(CompareText("abc", "abd"), 0);
+  EXPECT_GT(CompareStr("b", "B"), 0);
+  EXPECT_LT(CompareStr("ab", "abc"), 0);
+  EXPECT_EQ(AnsiCompareText("\xC3\xA9t\xC3\xA9", "\xC3\x89T\xC3\x89"), 0);  // été / ÉTÉ
+  EXPECT_NE(AnsiCompareStr("a", "b"), 0);
+  EXPECT_EQ(AnsiUpperCase("stra\xC3\x9F" "e"), AnsiUpperCase("STRA\xC3\x9F" "E"));
+  EXPECT_EQ(QuotedStr("it's"), AnsiString("'it''s'"));
+  EXPECT_EQ(Trim("\t x \n"), AnsiString("x"));
+}
+
+TEST(FileNames, PartsOfAPath)
+{
+  const AnsiString name = "C:\\Media\\Clips\\about.clip.vyr";
+  EXPECT_EQ(ExtractFilePath(name), AnsiString("C:\\Media\\Clips\\"));
+  EXPECT_EQ(ExtractFileDir(name), AnsiString("C:\\Media\\Clips"));
+  EXPECT_EQ(ExtractFileDir("C:\\x.txt"), AnsiString("C:\\"));
+  EXPECT_EQ(ExtractFileName(name), AnsiString("about.clip.vyr"));
+  EXPECT_EQ(ExtractFileExt(name), AnsiString(".vyr"));
+  EXPECT_EQ(ExtractFileExt("C:\\dir.d\\noext"), AnsiString());
+  EXPECT_EQ(ExtractFileDrive(name), AnsiString("C:"));
+  EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\dir\\f"), AnsiString("\\\\server\\share"));
+  EXPECT_EQ(ExtractFileDrive("relative\\f"), AnsiString());
+  EXPECT_EQ(ChangeFileExt(name, ".mpg"), AnsiString("C:\\Media\\Clips\\about.clip.mpg"));
+  EXPECT_EQ(ChangeFileExt("C:\\dir.d\\noext", ".txt"), AnsiString("C:\\dir.d\\noext.txt"));
+  EXPECT_EQ(IncludeTrailingBackslash("C:\\a"), AnsiString("C:\\a\\"));
+  EXPECT_EQ(IncludeTrailingBackslash("C:\\a\\"), AnsiString("C:\\a\\"));
+  EXPECT_EQ(ExtractFileName("Z:/tmp/x.bmp"), AnsiString("x.bmp"));
+}
+
+// A temporary folder removed with its contents at the end of the test.
+class TempFolder {
+public:
+  TempFolder()
+  {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    path_ = IncludeTrailingBackslash(AnsiString(base)) + "ostrel_rt_" + IntToStr(static_cast<int>(GetCurrentProcessId()));
+    ForceDirectories(path_);
+  }
+  ~TempFolder()
+  {
+    for (const AnsiString& f : files_) {
+      SetFileAttributesW(WideString(f).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(WideString(f).c_str());
+    }
+    for (auto it = dirs_.rbegin(); it != dirs_.rend(); ++it) RemoveDir(*it);
+    RemoveDir(path_);
+  }
+  AnsiString File(const AnsiString& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL)
+  {
+    const AnsiString full = path_ + "\\" + name;
+    HANDLE h = CreateFileW(WideString(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    DWORD written = 0;
+    WriteFile(h, "12345", 5, &written, nullptr);
+    CloseHandle(h);
+    files_.push_back(full);
+    return full;
+  }
+  AnsiString Dir(const AnsiString& name)
+  {
+    const AnsiString full = path_ + "\\" + name;
+    CreateDir(full);
+    dirs_.push_back(full);
+    return full;
+  }
+  const AnsiString& Path() const { return path_; }
+
+private:
+  AnsiString path_;
+  std::vector<AnsiString> files_, dirs_;
+};
+
+std::set<std::string> Find(const AnsiString& mask, int attr)
+{
+  std::set<std::string> found;
+  TSearchRec f;
+  for (int r = FindFirst(mask, attr, f); r == 0; r = FindNext(f))
+    if (f.Name != "." && f.Name != "..") found.insert(f.Name.str());
+  FindClose(f);
+  return found;
+}
+
+TEST(FileSearch, AttributeMasksMatchAsTheVclDoes)
+{
+  TempFolder temp;
+  temp.File("plain.vyr");
+  temp.File("hidden.vyr", FILE_ATTRIBUTE_HIDDEN);
+  temp.File("readonly.vyr", FILE_ATTRIBUTE_READONLY);
+  temp.File("\xD7\xA9\xD7\x99\xD7\xA8.vyr");  // a Hebrew name
+  temp.File("other.txt");
+  temp.Dir("sub.vyr");
+  const AnsiString mask = temp.Path() + "\\*.vyr";
+  EXPECT_EQ(Find(mask, 0), (std::set<std::string>{"plain.vyr", "readonly.vyr", "\xD7\xA9\xD7\x99\xD7\xA8.vyr"}));
+  EXPECT_EQ(Find(mask, faHidden).count("hidden.vyr"), 1u);
+  EXPECT_EQ(Find(mask, faHidden).count("sub.vyr"), 0u);
+  EXPECT_EQ(Find(mask, faDirectory).count("sub.vyr"), 1u);
+  EXPECT_EQ(Find(mask, faAnyFile).size(), 5u);
+  EXPECT_TRUE(FileExists(temp.Path() + "\\plain.vyr"));
+  EXPECT_FALSE(FileExists(temp.Path() + "\\sub.vyr"));
+  EXPECT_TRUE(DirectoryExists(temp.Path() + "\\sub.vyr"));
+
+  TSearchRec f;
+  ASSERT_EQ(FindFirst(temp.Path() + "\\plain.vyr", faAnyFile, f), 0);
+  EXPECT_EQ(f.Size, 5);
+  EXPECT_NE(f.Time, 0);
+  EXPECT_EQ(FindNext(f), ERROR_NO_MORE_FILES);
+  FindClose(f);
+  TSearchRec none;
+  EXPECT_NE(FindFirst(temp.Path() + "\\*.none", faAnyFile, none), 0);
+}
+
+TEST(Dates, EncodeDecodeAndFormat)
+{
+  const TDateTime d = EncodeDate(2004, 2, 29);
+  unsigned short y, m, day;
+  DecodeDate(d, y, m, day);
+  EXPECT_EQ(y, 2004);
+  EXPECT_EQ(m, 2);
+  EXPECT_EQ(day, 29);
+  EXPECT_THROW(EncodeDate(1999, 2, 29), EConvertError);
+  EXPECT_THROW(EncodeDate(2000, 13, 1), EConvertError);
+  EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+  EXPECT_EQ(DayOfWeek(d), 1);  // a Sunday
+  const TDateTime t(d.Val + EncodeTime(13, 5, 9, 7).Val);
+  unsigned short h, n, s, z;
+  DecodeTime(t, h, n, s, z);
+  EXPECT_EQ(h * 10000 + n * 100 + s, 130509);
+  EXPECT_EQ(z, 7);
+  EXPECT_EQ(DateToStr(d), AnsiString("29/02/2004"));
+  EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", t), AnsiString("2004-02-29 13:05:09.007"));
+  EXPECT_EQ(FormatDateTime("d/m/yy h:mm am/pm", t), AnsiString("29/2/04 1:05 pm"));
+  EXPECT_EQ(FormatDateTime("dddd d mmmm \"at\" hh", t), AnsiString("Sunday 29 February at 13"));
+  const double now = Now().Val;
+  EXPECT_GT(now, EncodeDate(2020, 1, 1).Val);
+  EXPECT_LE(Date().Val, now);
+}
+
+TEST(Win32Errors, MessagesAndChecks)
+{
+  EXPECT_FALSE(SysErrorMessage(ERROR_FILE_NOT_FOUND).IsEmpty());
+  EXPECT_NE(SysErrorMessage(ERROR_FILE_NOT_FOUND)[SysErrorMessage(ERROR_FILE_NOT_FOUND).Length()], '.');
+  SetLastError(ERROR_ACCESS_DENIED);
+  try {
+    Win32Check(FALSE);
+    FAIL() << "no exception";
+  } catch (const EWin32Error& e) {
+    EXPECT_EQ(e.ErrorCode, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(e.Message.Pos("Win32 Error.  Code: 5.\n"), 1);
+  }
+  EXPECT_EQ(Win32Check(TRUE), TRUE);
+}
+
+TEST(Registry, WritesReadsAndCleansUpUnderHkcu)
+{
+  const AnsiString key = "\\Software\\OstrelRuntimeTest" + IntToStr(static_cast<int>(GetCurrentProcessId()));
+  TRegistry reg;
+  EXPECT_EQ(reg.GetRootKey(), HKEY_CURRENT_USER);
+  EXPECT_FALSE(reg.OpenKey(key, false));
+  ASSERT_TRUE(reg.OpenKey(key, true));
+  const AnsiString hebrew("\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA");
+  reg.WriteString("Name", hebrew);
+  reg.WriteInteger("Count", -3);
+  reg.WriteString("Empty", "");
+  EXPECT_EQ(reg.ReadString("Name"), hebrew);
+  EXPECT_EQ(reg.ReadInteger("Count"), -3);
+  EXPECT_EQ(reg.ReadString("Empty"), AnsiString());
+  EXPECT_EQ(reg.ReadString("Missing"), AnsiString());
+  EXPECT_THROW(reg.ReadInteger("Missing"), ERegistryException);
+  EXPECT_THROW(reg.ReadInteger("Name"), ERegistryException);
+  EXPECT_THROW(reg.ReadString("Count"), ERegistryException);
+  EXPECT_EQ(reg.GetDataType("Count"), rdInteger);
+  EXPECT_TRUE(reg.ValueExists("Name"));
+  EXPECT_TRUE(reg.DeleteValue("Name"));
+  EXPECT_FALSE(reg.ValueExists("Name"));
+  ASSERT_TRUE(reg.OpenKey("Child\\Grandchild", true));  // relative to the open key
+  reg.WriteInteger("Deep", 1);
+  reg.CloseKey();
+  EXPECT_TRUE(reg.KeyExists(key + "\\Child\\Grandchild"));
+  ASSERT_TRUE(reg.OpenKeyReadOnly(key));
+  EXPECT_EQ(reg.GetKeyNames(), std::vector<AnsiString>{"Child"});
+  EXPECT_THROW(reg.WriteInteger("x", 1), ERegistryException);  // read-only key
+  reg.CloseKey();
+  EXPECT_TRUE(reg.DeleteKey(key));  // with everything below it
+  EXPECT_FALSE(reg.KeyExists(key));
+}
+
+TEST(Variants, TypesAndConversions)
+{
+  EXPECT_EQ(VarType(Variant()), varEmpty);
+  EXPECT_TRUE(VarIsNull(Null()));
+  EXPECT_TRUE(VarIsEmpty(Unassigned()));
+  EXPECT_EQ(VarType(Variant(5)), varInteger);
+  EXPECT_EQ(VarType(Variant(short(5))), varSmallint);
+  EXPECT_EQ(VarType(Variant(static_cast<unsigned char>(5))), varByte);
+  EXPECT_EQ(VarType(Variant(1.5f)), varSingle);
+  EXPECT_EQ(VarType(Variant(Currency(1.5))), varCurrency);
+  EXPECT_EQ(VarType(Variant(TDateTime(2.0))), varDate);
+  EXPECT_EQ(VarType(Variant(true)), varBoolean);
+  EXPECT_EQ(VarType(Variant(AnsiString("a"))), varString);
+  EXPECT_EQ(VarType(Variant(WideString(L"a"))), varOleStr);
+  EXPECT_EQ(VarType(Variant::Error(DISP_E_PARAMNOTFOUND)), varError);
+  EXPECT_EQ(Variant(AnsiString("x")).Raw().vt, VT_BSTR);  // still an OLE string underneath
+
+  EXPECT_EQ(Variant(AnsiString(" 42")).AsInteger(), 42);
+  EXPECT_EQ(Variant(2.5).AsString(), AnsiString("2.5"));
+  EXPECT_EQ(Variant(true).AsString(), AnsiString("True"));
+  EXPECT_EQ(Variant(Currency::FromScaled(15000)).AsString(), AnsiString("1.5"));
+  EXPECT_EQ(VarAsType(Variant(7), varString).AsString(), AnsiString("7"));
+  EXPECT_EQ(VarType(VarAsType(Variant(7), varString)), varString);
+  EXPECT_EQ(VarType(VarAsType(Variant(AnsiString("3.25")), varDouble)), varDouble);
+  EXPECT_DOUBLE_EQ(VarAsType(Variant(AnsiString("3.25")), varDouble).AsDouble(), 3.25);
+  EXPECT_THROW(Variant(AnsiString("abc")).AsInteger(), EVariantError);
+  EXPECT_THROW(Variant(70000).AsSmallint(), EVariantError);
+  EXPECT_THROW(Null().AsString(), EVariantError);
+  EXPECT_EQ(VarToStr(Null()), AnsiString());
+  const AnsiString hebrew("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D");
+  EXPECT_EQ(Variant(hebrew).AsString(), hebrew);
+}
+
+TEST(Variants, Comparison)
+{
+  EXPECT_TRUE(Variant(5) == Variant(5));
+  EXPECT_TRUE(Variant(5) == Variant(5.0));
+  EXPECT_FALSE(Variant(5) == Variant(6));
+  EXPECT_TRUE(Variant(AnsiString("abc")) == Variant(WideString(L"abc")));
+  EXPECT_TRUE(Variant() == Variant());
+  EXPECT_FALSE(Variant() == Null());
+  EXPECT_TRUE(Null() == Null());
+  EXPECT_TRUE(Variant(1) < Variant(2));
+  Variant copy = Variant(AnsiString("kept"));
+  Variant other(copy);
+  EXPECT_EQ(VarType(other), varString);
+  EXPECT_NE(other.Raw().bstrVal, copy.Raw().bstrVal);  // a deep copy
+}
+
+TEST(Variants, TwoByTwoArrayBoundsAndElementOrder)
+{
+  Variant a = VarArrayCreate({0, 1, 10, 12}, varInteger);
+  EXPECT_TRUE(VarIsArray(a));
+  EXPECT_EQ(VarArrayDimCount(a), 2);
+  EXPECT_EQ(VarArrayLowBound(a, 1), 0);
+  EXPECT_EQ(VarArrayHighBound(a, 1), 1);
+  EXPECT_EQ(VarArrayLowBound(a, 2), 10);
+  EXPECT_EQ(VarArrayHighBound(a, 2), 12);
+  for (int i = 0; i <= 1; ++i)
+    for (int j = 10; j <= 12; ++j) a.PutElement(Variant(i * 100 + j), {i, j});
+  EXPECT_EQ(a.GetElement({1, 11}).AsInteger(), 111);
+  EXPECT_EQ(VarType(a.GetElement({0, 12})), varInteger);
+  // In memory the first index varies fastest, as OLE and the VCL lay arrays out.
+  SAFEARRAY* sa = a.Raw().parray;
+  void* data = nullptr;
+  ASSERT_EQ(SafeArrayAccessData(sa, &data), S_OK);
+  const LONG* cells = static_cast<const LONG*>(data);
+  EXPECT_EQ(cells[0], 10);
+  EXPECT_EQ(cells[1], 110);
+  EXPECT_EQ(cells[2], 11);
+  SafeArrayUnaccessData(sa);
+  EXPECT_THROW(a.GetElement({2, 10}), EVariantError);
+  EXPECT_THROW(a.GetElement({0}), EVariantError);
+  a.PutElement(Variant(AnsiString("7")), {0, 10});  // converted to the element type
+  EXPECT_EQ(a.GetElement({0, 10}).AsInteger(), 7);
+  EXPECT_THROW(Variant(1).GetElement({0}), EVariantError);
+  EXPECT_EQ(Variant(1).ArrayDimCount(), 0);
+}
+
+TEST(Variants, ArrayOfVariantsHoldsMixedValues)
+{
+  Variant a = VarArrayCreate({1, 3}, varVariant);
+  a.PutElement(Variant(300), {1});
+  a.PutElement(Variant(AnsiString("text")), {2});
+  a.PutElement(Null(), {3});
+  EXPECT_EQ(a.GetElement({1}).AsInteger(), 300);
+  const Variant text = a.GetElement({2});
+  EXPECT_EQ(VarType(text), varOleStr);  // an AnsiString comes back as an OLE string
+  EXPECT_EQ(text.AsString(), AnsiString("text"));
+  EXPECT_TRUE(VarIsNull(a.GetElement({3})));
+  Variant copy(a);
+  copy.PutElement(Variant(1), {1});
+  EXPECT_EQ(a.GetElement({1}).AsInteger(), 300);  // copies do not share elements
+}
+
+}  // namespace
