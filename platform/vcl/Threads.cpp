@@ -151,6 +151,14 @@ void TThread::Synchronize(TThread*, const TThreadMethod& method)
 // ---------------------------------------------------------------------------------------------------
 // TThread
 
+VCL_IMPLEMENT_CLASS(TThread)
+
+void TThread::BeforeDestruction()
+{
+  TerminateAndWait();
+  inherited::BeforeDestruction();
+}
+
 TThread::TThread(bool createSuspended)
 {
   EnsureSyncWindow();

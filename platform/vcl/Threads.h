@@ -6,9 +6,10 @@
 // - TThread(false) starts the thread at the end of the TThread constructor, as the VCL 5 does, so the
 //   derived constructor may still be running when Execute starts. A subclass with members of its own
 //   that Execute uses passes true and calls Resume at the end of its own constructor.
-// - A subclass whose Execute uses members of its own stops the thread in its own destructor
-//   (TerminateAndWait) before those members go; the base destructor also waits, but only after the
-//   derived part is gone.
+// - Deleting a thread (delete, or the owner's delete) first terminates it and waits for Execute to
+//   return, while the whole object is still intact (BeforeDestruction). A thread object that is not
+//   destroyed by delete (a member or a local) and whose Execute uses members of its own stops the
+//   thread in its own destructor (TerminateAndWait) before those members go.
 // - A thread created suspended and never resumed is ended by the destructor without running Execute.
 // - With FreeOnTerminate the object deletes itself after Execute returns; nobody may touch it then.
 #pragma once
@@ -16,6 +17,7 @@
 #include <exception>
 #include <functional>
 
+#include "ObjBase.h"
 #include "SysUtils.h"
 #include "System.h"
 
@@ -23,10 +25,9 @@ OSTREL_VCL_EXCEPTION(EThread, Exception);
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-class TThread {
-public:
+class TThread : public TObject {
+  VCL_DECLARE_CLASS(TThread, TObject)
   using TThreadMethod = std::function<void()>;
-  using TTerminateEvent = std::function<void(TThread* sender)>;
 
   explicit TThread(bool createSuspended);
   TThread(const TThread&) = delete;
@@ -55,8 +56,10 @@ public:
   std::exception_ptr GetFatalException() const { return FFatalException; }
   // Its text: what() of a std::exception, or a generic text for anything else; empty when none.
   AnsiString GetFatalMessage() const;
-  // Called on the main thread (through Synchronize) after Execute has returned.
-  void SetOnTerminate(TTerminateEvent handler) { FOnTerminate = std::move(handler); }
+  // Called on the main thread (through Synchronize) after Execute has returned; Sender is the thread.
+  TNotifyEvent GetOnTerminate() const { return FOnTerminate; }
+  void SetOnTerminate(TNotifyEvent handler) { FOnTerminate = handler; }
+  void BeforeDestruction() override;
 
   // Runs method on the main thread and waits for it; an exception it raises is raised again here.
   static void Synchronize(TThread* thread, const TThreadMethod& method);
@@ -92,7 +95,7 @@ private:
   bool FFreeOnTerminate = false;
   int FReturnValue = 0;
   std::exception_ptr FFatalException;
-  TTerminateEvent FOnTerminate;
+  TNotifyEvent FOnTerminate;
 };
 
 // The id of the main (VCL) thread: the thread that loaded the package.

@@ -232,16 +232,58 @@ protected:
   }
 };
 
+class TTerminateWatcher : public TObject {
+public:
+  void ThreadTerminated(TObject* sender)
+  {
+    terminatedOn = GetCurrentThreadId();
+    this->sender = sender;
+  }
+  DWORD terminatedOn = 0;
+  TObject* sender = nullptr;
+};
+
 TEST(Thread, SynchronizeRunsOnTheMainThreadWhileItWaits)
 {
   TSynchronizer thread;
-  DWORD terminatedOn = 0;
-  thread.SetOnTerminate([&terminatedOn](TThread*) { terminatedOn = GetCurrentThreadId(); });
+  TTerminateWatcher watcher;
+  thread.SetOnTerminate(TNotifyEvent(&watcher, &TTerminateWatcher::ThreadTerminated));
   thread.Resume();
   thread.WaitFor();  // serves the Synchronize calls
   EXPECT_EQ(thread.seenOn, GetMainThreadID());
-  EXPECT_EQ(terminatedOn, GetMainThreadID());
+  EXPECT_EQ(watcher.terminatedOn, GetMainThreadID());
+  EXPECT_EQ(watcher.sender, &thread);
   EXPECT_TRUE(thread.rethrown);
+}
+
+// Deleting a running thread stops it before any part of the object is destroyed.
+std::atomic<bool> g_memberAliveWhenExecuteEnded{false};
+
+class TMemberUser : public TThread {
+public:
+  TMemberUser() : TThread(true) {}
+  ~TMemberUser() override { alive_ = false; }
+
+protected:
+  void Execute() override
+  {
+    while (!Terminated()) Sleep(5);
+    g_memberAliveWhenExecuteEnded = alive_;
+  }
+
+private:
+  volatile bool alive_ = true;
+};
+
+TEST(Thread, DeleteWaitsWhileTheDerivedPartIsIntact)
+{
+  g_memberAliveWhenExecuteEnded = false;
+  auto* thread = new TMemberUser;
+  thread->Resume();
+  Sleep(20);
+  delete thread;
+  EXPECT_TRUE(g_memberAliveWhenExecuteEnded);
+  EXPECT_EQ(TThread::StaticClass()->ClassName(), AnsiString("TThread"));
 }
 
 TEST(Thread, SynchronizeIsServedByCheckSynchronize)
