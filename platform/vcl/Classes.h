@@ -416,6 +416,13 @@ class TStream : public TObject {
   TComponent* ReadComponent(TComponent* instance);
   void WriteComponent(TComponent* instance);
   void WriteDescendent(TComponent* instance, TComponent* ancestor);
+  // The same inside a 16-bit resource header (FF 0A 00, upper-case name, flags 1030, size), the
+  // layout of binary form files.
+  TComponent* ReadComponentRes(TComponent* instance);
+  void WriteComponentRes(const AnsiString& resName, TComponent* instance);
+  void ReadResHeader();  // raises EInvalidImage
+  void WriteResourceHeader(const AnsiString& resName, int& fixupInfo);
+  void FixupResourceHeader(int fixupInfo);
 };
 
 class THandleStream : public TStream {
@@ -588,6 +595,9 @@ class TReader : public TFiler {
   TFindMethodEvent OnFindMethod;
   TReaderError OnError;
   TSetNameEvent OnSetName;
+  // While set, ReadRootComponent leaves Loaded to the caller and adds the components it read here
+  // (several stored forms read into one instance are then loaded once, at the end).
+  void SetLoadedList(std::vector<TComponent*>* list) { FDeferredLoaded = list; }
 
 protected:
   virtual bool Error(const AnsiString& message);
@@ -620,6 +630,7 @@ private:
   bool FCanHandleExceptions = false;
   int FDepth = 0;
   bool FInData = false;
+  std::vector<TComponent*>* FDeferredLoaded = nullptr;
 };
 
 using TFindAncestorEvent = std::function<void(TWriter* writer, TComponent* component, const AnsiString& name,
@@ -639,6 +650,7 @@ class TWriter : public TFiler {
   void WriteBoolean(bool value);
   void WriteChar(char value);
   void WriteInteger(int value);
+  void WriteInteger(long value) { WriteInteger(int(value)); }
   void WriteInteger(int64_t value);
   void WriteFloat(long double value);
   void WriteSingle(float value);
@@ -682,6 +694,9 @@ private:
 // Text form of component streams, and forms kept as RCDATA resources.
 void ObjectBinaryToText(TStream* input, TStream* output);
 void ObjectTextToBinary(TStream* input, TStream* output);
+// The same for streams with a resource header (binary form files).
+void ObjectResourceToText(TStream* input, TStream* output);
+void ObjectTextToResource(TStream* input, TStream* output);
 // The binary form of a stored form whatever its resource holds (binary "TPF0" or text).
 void ObjectResourceToBinary(const void* data, int size, TStream* output);
 // Loads the RCDATA resource named resName (from the module of instance's class, then the program)

@@ -1,5 +1,6 @@
 // Component streaming: TFiler, TReader and TWriter over the VCL binary component format ("TPF0").
 #include "Classes.h"
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -730,7 +731,13 @@ TComponent* TReader::ReadRootComponent(TComponent* root)
     // Loaded runs once the whole tree and its references are in place.
     std::vector<TComponent*> loaded;
     loaded.swap(FLoaded);
-    for (TComponent* c : loaded) c->Loaded();
+    if (FDeferredLoaded) {
+      for (TComponent* c : loaded)
+        if (std::find(FDeferredLoaded->begin(), FDeferredLoaded->end(), c) == FDeferredLoaded->end())
+          FDeferredLoaded->push_back(c);
+    } else {
+      for (TComponent* c : loaded) c->Loaded();
+    }
   } catch (...) {
     for (TComponent* c : FLoaded) {
       c->ExcludeState(csLoading);

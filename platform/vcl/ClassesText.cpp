@@ -675,12 +675,99 @@ bool InitInheritedComponent(TComponent* instance, TMetaClass* rootAncestor)
        c = c->ClassParent())
     chain.insert(chain.begin(), c);
   bool found = false;
-  for (TMetaClass* c : chain) {
-    TMemoryStream binary;
-    if (!LoadFormResource(c->ClassName(), c, binary)) continue;
-    TReader reader(&binary);
-    reader.ReadRootComponent(instance);
-    found = true;
+  std::vector<TComponent*> loaded;
+  try {
+    for (TMetaClass* c : chain) {
+      TMemoryStream binary;
+      if (!LoadFormResource(c->ClassName(), c, binary)) continue;
+      TReader reader(&binary);
+      reader.SetLoadedList(&loaded);
+      reader.ReadRootComponent(instance);
+      found = true;
+    }
+  } catch (...) {
+    for (TComponent* c : loaded) c->ExcludeState(csLoading);
+    throw;
   }
+  for (TComponent* c : loaded) c->Loaded();
   return found;
+}
+
+// ===================================================================================================
+// Resource headers of binary form files.
+void TStream::WriteResourceHeader(const AnsiString& resName, int& fixupInfo)
+{
+  std::string header("\xFF\x0A\x00", 3);
+  for (char c : resName.str()) header += (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+  header += std::string("\x00\x30\x10", 3);
+  WriteBuffer(header.data(), int(header.size()));
+  fixupInfo = GetPosition();
+  WriteBuffer("\0\0\0\0", 4);
+}
+
+void TStream::FixupResourceHeader(int fixupInfo)
+{
+  int end = GetPosition();
+  uint32_t size = uint32_t(end - fixupInfo - 4);
+  unsigned char b[4] = {static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
+                        static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24)};
+  SetPosition(fixupInfo);
+  WriteBuffer(b, 4);
+  SetPosition(end);
+}
+
+void TStream::ReadResHeader()
+{
+  unsigned char b[4];
+  auto fail = [] { throw EInvalidImage("Invalid stream format"); };
+  if (Read(b, 3) != 3 || b[0] != 0xFF || b[1] != 0x0A || b[2] != 0) fail();
+  for (int n = 0;; ++n) {  // the name: at most a short string's worth, zero-terminated
+    if (n > 256 || Read(b, 1) != 1) fail();
+    if (b[0] == 0) break;
+  }
+  if (Read(b, 2) != 2) fail();
+  if (Read(b, 4) != 4) fail();
+  uint32_t size = uint32_t(b[0] | (b[1] << 8) | (b[2] << 16)) | (uint32_t(b[3]) << 24);
+  if (int64_t(size) > int64_t(GetSize()) - GetPosition()) fail();
+}
+
+TComponent* TStream::ReadComponentRes(TComponent* instance)
+{
+  ReadResHeader();
+  return ReadComponent(instance);
+}
+
+void TStream::WriteComponentRes(const AnsiString& resName, TComponent* instance)
+{
+  int fixup = 0;
+  WriteResourceHeader(resName, fixup);
+  WriteComponent(instance);
+  FixupResourceHeader(fixup);
+}
+
+void ObjectResourceToText(TStream* input, TStream* output)
+{
+  input->ReadResHeader();
+  ObjectBinaryToText(input, output);
+}
+
+void ObjectTextToResource(TStream* input, TStream* output)
+{
+  TMemoryStream binary;
+  ObjectTextToBinary(input, &binary);
+  // The resource is named after the root's class, as form resources are.
+  binary.SetPosition(0);
+  AnsiString className;
+  {
+    TReader reader(&binary);
+    reader.ReadSignature();
+    TFilerFlags flags;
+    int childPos = 0;
+    reader.ReadPrefix(flags, childPos);
+    className = reader.ReadStr();
+  }
+  int fixup = 0;
+  output->WriteResourceHeader(className, fixup);
+  output->WriteBuffer(binary.Memory(), binary.GetSize());
+  output->FixupResourceHeader(fixup);
 }

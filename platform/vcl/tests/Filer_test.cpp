@@ -531,8 +531,48 @@ TEST_F(FilerTest, StoredFormsFromResourcesAndInheritedForms)
   EXPECT_EQ(AnsiString("derived"), dbase->Text);
   ASSERT_NE(nullptr, derived.FindComponent("Extra"));
   EXPECT_EQ(2, derived.ComponentCount());
+  // Both stored forms are read before anything is told that loading ended, and it is told once.
+  EXPECT_EQ(1, derived.LoadedCalls);
+  EXPECT_EQ(1, dbase->LoadedCalls);
+  EXPECT_FALSE(dbase->HasState(csLoading));
   TTestRoot none(nullptr);
   EXPECT_FALSE(InitInheritedComponent(&none, TTestRoot::StaticClass()));
+}
+
+TEST_F(FilerTest, FormFilesWithResourceHeaders)
+{
+  TTestRoot root(nullptr);
+  root.SetName("Root");
+  root.SetTag(300);
+  TMemoryStream res;
+  res.WriteComponentRes("TTestRoot", &root);
+  std::string bytes = Bytes(res);
+  std::string body = Stream(&root);
+  std::string header = std::string("\xFF\x0A\x00TTESTROOT\x00\x30\x10", 15) + char(body.size()) + std::string(3, '\0');
+  EXPECT_EQ(Hex(header + body), Hex(bytes));
+  res.SetPosition(0);
+  TTestRoot copy(nullptr);
+  res.ReadComponentRes(&copy);
+  EXPECT_EQ(300, copy.GetTag());
+  // Text and resource forms convert both ways.
+  TMemoryStream text, back;
+  res.SetPosition(0);
+  ObjectResourceToText(&res, &text);
+  EXPECT_EQ(std::string("object Root: TTestRoot\r\n  Tag = 300\r\nend\r\n"), Bytes(text));
+  text.SetPosition(0);
+  ObjectTextToResource(&text, &back);
+  EXPECT_EQ(Hex(bytes), Hex(Bytes(back)));
+  // A header that is not one, or announces more than there is, is refused.
+  TMemoryStream bad;
+  bad.WriteBuffer("TPF0", 4);
+  bad.SetPosition(0);
+  EXPECT_THROW(bad.ReadResHeader(), EInvalidImage);
+  std::string lying = bytes;
+  lying[15] = char(0x7F);
+  TMemoryStream lie;
+  lie.WriteBuffer(lying.data(), int(lying.size()));
+  lie.SetPosition(0);
+  EXPECT_THROW(lie.ReadResHeader(), EInvalidImage);
 }
 
 // ---------------------------------------------------------------------------------------------------
