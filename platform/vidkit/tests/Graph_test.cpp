@@ -304,3 +304,28 @@ TEST(Graph, RealGraphRendersRunsAndReleasesOurSource)
   EXPECT_EQ(TMemorySource::Destroyed, destroyed + 1) << "releasing the graph must destroy our filter";
   EXPECT_EQ(CUnknown::ObjectCount(), objects) << "base-class objects leaked";
 }
+
+TEST(Graph, NotifyEventReachesTheGraphsEventQueue)
+{
+  ComApartment com;
+  ComPtr<IGraphBuilder> graph;
+  ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.Out()), S_OK);
+  auto* source = new TMemorySource(std::vector<BYTE>(16, 0));
+  ComPtr<IBaseFilter> filter;
+  ASSERT_EQ(source->QueryInterface(IID_IBaseFilter, filter.Out()), S_OK);
+  ASSERT_EQ(graph->AddFilter(filter.p, L"Events"), S_OK);
+  ComPtr<IMediaEvent> events;
+  ASSERT_EQ(graph->QueryInterface(IID_IMediaEvent, events.Out()), S_OK);
+
+  ASSERT_EQ(source->NotifyEvent(EC_USER + 7, 11, 22), S_OK);
+  long code = 0;
+  LONG_PTR p1 = 0, p2 = 0;
+  ASSERT_EQ(events->GetEvent(&code, &p1, &p2, 2000), S_OK);
+  EXPECT_EQ(code, EC_USER + 7);
+  EXPECT_EQ(p1, 11);
+  EXPECT_EQ(p2, 22);
+  events->FreeEventParams(code, p1, p2);
+
+  ASSERT_EQ(graph->RemoveFilter(filter.p), S_OK);
+  EXPECT_EQ(source->NotifyEvent(EC_USER + 7, 0, 0), E_NOTIMPL);  // out of the graph: nobody to tell
+}
