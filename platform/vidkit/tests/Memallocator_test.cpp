@@ -44,9 +44,25 @@ std::vector<IMediaSample*> TakeAll(IMemAllocator* allocator)
   return samples;
 }
 
+// How many samples a committed allocator can hand out now; they go straight back.
+size_t CountFree(IMemAllocator* allocator)
+{
+  std::vector<IMediaSample*> samples = TakeAll(allocator);
+  for (IMediaSample* s : samples) s->Release();
+  return samples.size();
+}
+
+// Every allocator a test makes must be gone when it ends: samples left out would keep it alive.
+class MemAllocator : public testing::Test {
+protected:
+  void SetUp() override { FObjects = CUnknown::ObjectCount(); }
+  void TearDown() override { EXPECT_EQ(CUnknown::ObjectCount(), FObjects) << "an allocator leaked"; }
+  LONG FObjects = 0;
+};
+
 }  // namespace
 
-TEST(MemAllocator, BuffersAreAlignedAfterThePrefixAndDoNotOverlap)
+TEST_F(MemAllocator, BuffersAreAlignedAfterThePrefixAndDoNotOverlap)
 {
   struct Case {
     long align, prefix, size;
@@ -86,7 +102,7 @@ TEST(MemAllocator, BuffersAreAlignedAfterThePrefixAndDoNotOverlap)
   }
 }
 
-TEST(MemAllocator, RefusesBadAlignmentAndChangesWhileCommittedOrOutstanding)
+TEST_F(MemAllocator, RefusesBadAlignmentAndChangesWhileCommittedOrOutstanding)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
@@ -113,10 +129,10 @@ TEST(MemAllocator, RefusesBadAlignmentAndChangesWhileCommittedOrOutstanding)
   out->Release();
   ASSERT_EQ(allocator->SetProperties(&bigger, &actual), S_OK);
   ASSERT_EQ(allocator->Commit(), S_OK);
-  EXPECT_EQ(TakeAll(allocator.p).size(), 3u);  // samples go back with the allocator's release below
+  EXPECT_EQ(CountFree(allocator.p), 3u);
 }
 
-TEST(MemAllocator, GetBufferNeedsCommitAndHonoursNoWait)
+TEST_F(MemAllocator, GetBufferNeedsCommitAndHonoursNoWait)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
@@ -135,7 +151,7 @@ TEST(MemAllocator, GetBufferNeedsCommitAndHonoursNoWait)
   second->Release();
 }
 
-TEST(MemAllocator, BlockedGetBufferWakesWhenAnotherThreadReleasesASample)
+TEST_F(MemAllocator, BlockedGetBufferWakesWhenAnotherThreadReleasesASample)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
@@ -161,7 +177,7 @@ TEST(MemAllocator, BlockedGetBufferWakesWhenAnotherThreadReleasesASample)
   if (got) got->Release();
 }
 
-TEST(MemAllocator, DecommitWakesEveryWaiterWithNotCommitted)
+TEST_F(MemAllocator, DecommitWakesEveryWaiterWithNotCommitted)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
@@ -195,7 +211,7 @@ TEST(MemAllocator, DecommitWakesEveryWaiterWithNotCommitted)
   held->Release();
 }
 
-TEST(MemAllocator, LivesWhileASampleIsOut)
+TEST_F(MemAllocator, LivesWhileASampleIsOut)
 {
   LONG before = CUnknown::ObjectCount();
   IMemAllocator* allocator = NewAllocator();
@@ -282,4 +298,40 @@ TEST(MediaSample, TimesFlagsLengthsAndTypes)
   EXPECT_EQ(sample->GetMediaType(&type), S_FALSE);
   EXPECT_EQ(sample->GetMediaTime(&ms, &me), VFW_E_MEDIA_TIME_NOT_SET);
   sample->Release();
+}
+
+TEST_F(MemAllocator, StressManyThreadsShareFewBuffersExclusively)
+{
+  ComPtr<IMemAllocator> allocator;
+  allocator.p = NewAllocator();
+  ALLOCATOR_PROPERTIES request = Props(2, 16, 4, 0), actual{};
+  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
+  ASSERT_EQ(allocator->Commit(), S_OK);
+  IMemAllocator* raw = allocator.p;
+  std::atomic<int> clashes{0}, failures{0}, inUse{0}, maxInUse{0};
+  std::vector<std::thread> threads;
+  for (int t = 1; t <= 4; ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 1500; ++i) {
+        IMediaSample* sample = nullptr;
+        if (raw->GetBuffer(&sample, nullptr, nullptr, 0) != S_OK) {
+          ++failures;
+          continue;
+        }
+        int now = ++inUse;
+        for (int m = maxInUse; now > m && !maxInUse.compare_exchange_weak(m, now);) {}
+        BYTE* p = nullptr;
+        sample->GetPointer(&p);
+        std::fill(p, p + 16, BYTE(t));
+        std::this_thread::yield();
+        if (std::any_of(p, p + 16, [t](BYTE b) { return b != t; })) ++clashes;
+        --inUse;
+        sample->Release();
+      }
+    });
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(failures, 0);
+  EXPECT_EQ(clashes, 0) << "two threads held the same buffer";
+  EXPECT_LE(maxInUse, 2);
+  EXPECT_EQ(CountFree(raw), 2u);  // every sample came back
 }
