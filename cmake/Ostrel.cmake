@@ -23,6 +23,8 @@ function(ostrel_test name)
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS} ${OSTREL_MANIFEST_RC})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ostrel_gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OSTREL_TESTS})
+  # A test needs the runtime DLLs and the test media even when only its own target is built.
+  add_dependencies(${name} runtime_dlls test_media)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   if(NOT T_LABELS)
     set(T_LABELS unit)
