@@ -114,6 +114,8 @@ class TComponent : public TPersistent {
   using TCtorArg = TComponent*;
   explicit TComponent(TComponent* owner);
   ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
   void BeforeDestruction() override;
 
   AnsiString GetName() const { return FName; }
@@ -197,6 +199,8 @@ class TCollectionItem : public TPersistent {
   using TCtorArg = class TCollection*;
   explicit TCollectionItem(class TCollection* collection);
   ~TCollectionItem() override;
+  TCollectionItem(const TCollectionItem&) = delete;
+  TCollectionItem& operator=(const TCollectionItem&) = delete;
   TCollection* GetCollection() const { return FCollection; }
   void SetCollection(TCollection* value);
   int GetIndex() const;
@@ -220,6 +224,8 @@ class TCollection : public TPersistent {
   VCL_DECLARE_CLASS(TCollection, TPersistent)
   explicit TCollection(TMetaClass* itemClass);
   ~TCollection() override;
+  TCollection(const TCollection&) = delete;
+  TCollection& operator=(const TCollection&) = delete;
   TCollectionItem* Add();
   TCollectionItem* Insert(int index);
   void Assign(TPersistent* source) override;

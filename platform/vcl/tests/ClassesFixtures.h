@@ -101,6 +101,7 @@ class TTestRoot : public TComponent {
   void HandleValue(TObject* sender, int value);
   void OtherClick(TObject* sender);
   void WrongShape(int value);
+  void Unpublished(TObject*) {}
   std::vector<std::string> Calls;
   int LoadedCalls = 0;
   int Caption = 0;

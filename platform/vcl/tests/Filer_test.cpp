@@ -274,6 +274,30 @@ TEST_F(FilerTest, DefaultsAreNotWrittenAndStoredFalseIsHonoured)
   EXPECT_EQ(text, ToText(Stream(&root)));
 }
 
+TEST_F(FilerTest, ValuesThatTheVclWouldLoseAreKept)
+{
+  TTestRoot root(nullptr);
+  root.SetName("R");
+  auto* c = new TTestComponent(&root);
+  c->SetName("C");
+  // The lowest integer is the "no default" marker; a property without a default still keeps it.
+  c->NoDefault = INT32_MIN;
+  // A handler the root does not publish cannot be bound by name again: it is left out instead of
+  // being written as a name that no reader could resolve.
+  c->OnClick = TNotifyEvent(&root, &TTestRoot::Unpublished);
+  std::string binary = Stream(&root);
+  EXPECT_EQ(std::string::npos, ToText(binary).find("OnClick"));
+  std::unique_ptr<TComponent> copy(Load(binary));
+  auto* c2 = dynamic_cast<TTestComponent*>(copy->FindComponent("C"));
+  ASSERT_NE(nullptr, c2);
+  EXPECT_EQ(INT32_MIN, c2->NoDefault);
+  EXPECT_FALSE(c2->OnClick);
+  // Names longer than a short string cannot be stored and are refused rather than cut.
+  TMemoryStream m;
+  TWriter w(&m);
+  EXPECT_THROW(w.WriteIdent(AnsiString::StringOfChar('x', 256)), EWriteError);
+}
+
 TEST_F(FilerTest, ReadingIntoAnExistingRootAndDescendentStreams)
 {
   std::unique_ptr<TTestRoot> original(BuildTree());
