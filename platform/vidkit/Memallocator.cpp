@@ -1,5 +1,7 @@
 #include "Memallocator.h"
 
+#include <cstddef>
+#include <cstring>
 #include <new>
 
 #include "Mediatype.h"
@@ -17,7 +19,8 @@ CMediaSample::~CMediaSample() { DeleteMediaType(m_pMediaType); }
 HRESULT STDMETHODCALLTYPE CMediaSample::QueryInterface(REFIID riid, void** ppv)
 {
   if (!ppv) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IMediaSample) return GetInterface(static_cast<IMediaSample*>(this), ppv);
+  if (riid == IID_IUnknown || riid == IID_IMediaSample || riid == IID_IMediaSample2)
+    return GetInterface(static_cast<IMediaSample2*>(this), ppv);
   *ppv = nullptr;
   return E_NOINTERFACE;
 }
@@ -40,6 +43,8 @@ void CMediaSample::ResetProperties()
   DeleteMediaType(m_pMediaType);
   m_pMediaType = nullptr;
   m_dwFlags = 0;
+  m_dwTypeSpecificFlags = 0;
+  m_dwStreamId = AM_STREAM_MEDIA;
 }
 
 HRESULT CMediaSample::SetPointer(BYTE* pBuffer, LONG cBytes)
@@ -160,6 +165,50 @@ HRESULT STDMETHODCALLTYPE CMediaSample::SetMediaTime(LONGLONG* pTimeStart, LONGL
   m_MediaStart = *pTimeStart;
   m_MediaEnd = *pTimeEnd;
   Put(MediaTimeValid, TRUE);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CMediaSample::GetProperties(DWORD cbProperties, BYTE* pbProperties)
+{
+  if (!pbProperties) return E_POINTER;
+  AM_SAMPLE2_PROPERTIES props{};
+  DWORD size = cbProperties < sizeof props ? cbProperties : static_cast<DWORD>(sizeof props);
+  props.cbData = size;
+  props.dwTypeSpecificFlags = m_dwTypeSpecificFlags;
+  props.dwSampleFlags = m_dwFlags & PublicFlags;
+  props.lActual = m_lActual;
+  props.tStart = m_Start;
+  props.tStop = m_End;
+  props.dwStreamId = m_dwStreamId;
+  props.pMediaType = Has(TypeChanged) ? m_pMediaType : nullptr;  // still owned by the sample
+  props.pbBuffer = m_pBuffer;
+  props.cbBuffer = m_cbBuffer;
+  std::memcpy(pbProperties, &props, size);
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CMediaSample::SetProperties(DWORD cbProperties, const BYTE* pbProperties)
+{
+  if (!pbProperties) return E_POINTER;
+  AM_SAMPLE2_PROPERTIES props{};
+  if (cbProperties < offsetof(AM_SAMPLE2_PROPERTIES, pMediaType) || cbProperties > sizeof props) return E_INVALIDARG;
+  std::memcpy(&props, pbProperties, cbProperties);
+  if (props.cbData != cbProperties) return E_INVALIDARG;
+  const bool hasType = cbProperties >= offsetof(AM_SAMPLE2_PROPERTIES, pbBuffer);
+  const bool hasBuffer = cbProperties == sizeof props;
+  if (hasBuffer && (props.pbBuffer != m_pBuffer || props.cbBuffer != m_cbBuffer)) return E_INVALIDARG;
+  if (props.lActual < 0 || props.lActual > m_cbBuffer) return VFW_E_BUFFER_OVERFLOW;
+  if (hasType) {
+    HRESULT hr = SetMediaType((props.dwSampleFlags & AM_SAMPLE_TYPECHANGED) ? props.pMediaType : nullptr);
+    if (FAILED(hr)) return hr;
+  }
+  const DWORD typeFlag = m_dwFlags & TypeChanged;
+  m_dwFlags = (m_dwFlags & ~PublicFlags) | (props.dwSampleFlags & PublicFlags & ~TypeChanged) | typeFlag;
+  m_dwTypeSpecificFlags = props.dwTypeSpecificFlags;
+  m_lActual = props.lActual;
+  m_Start = props.tStart;
+  m_End = props.tStop;
+  m_dwStreamId = props.dwStreamId;
   return S_OK;
 }
 

@@ -17,7 +17,7 @@ class CBaseAllocator;
 
 // A sample lives as long as its allocator; releasing the last reference hands it back to the
 // allocator's free list instead of deleting it.
-class CMediaSample : public IMediaSample {
+class CMediaSample : public IMediaSample2 {
 public:
   CMediaSample(LPCTSTR pName, CBaseAllocator* pAllocator, HRESULT* phr, LPBYTE pBuffer = nullptr, LONG length = 0);
   virtual ~CMediaSample();
@@ -45,20 +45,27 @@ public:
   HRESULT STDMETHODCALLTYPE GetMediaTime(LONGLONG* pTimeStart, LONGLONG* pTimeEnd) override;
   HRESULT STDMETHODCALLTYPE SetMediaTime(LONGLONG* pTimeStart, LONGLONG* pTimeEnd) override;
 
+  // IMediaSample2: all properties at once, as AM_SAMPLE2_PROPERTIES (possibly cut short by the
+  // caller's size). The buffer and its size cannot be changed this way.
+  HRESULT STDMETHODCALLTYPE GetProperties(DWORD cbProperties, BYTE* pbProperties) override;
+  HRESULT STDMETHODCALLTYPE SetProperties(DWORD cbProperties, const BYTE* pbProperties) override;
+
   // Points the sample at another buffer; only while nobody holds it.
   HRESULT SetPointer(BYTE* pBuffer, LONG cBytes);
 
 protected:
   friend class CBaseAllocator;
 
+  // The public flags are those of AM_SAMPLE2_PROPERTIES; media-time validity is our own.
   enum : DWORD {
-    SyncPoint = 0x1,
-    Preroll = 0x2,
-    Discontinuity = 0x4,
-    TypeChanged = 0x8,
-    TimeValid = 0x10,
-    StopValid = 0x20,
-    MediaTimeValid = 0x40,
+    SyncPoint = AM_SAMPLE_SPLICEPOINT,
+    Preroll = AM_SAMPLE_PREROLL,
+    Discontinuity = AM_SAMPLE_DATADISCONTINUITY,
+    TypeChanged = AM_SAMPLE_TYPECHANGED,
+    TimeValid = AM_SAMPLE_TIMEVALID,
+    StopValid = AM_SAMPLE_STOPVALID,
+    PublicFlags = 0xFFFF,
+    MediaTimeValid = 0x10000,
   };
   bool Has(DWORD flag) const { return (m_dwFlags & flag) != 0; }
   void Put(DWORD flag, BOOL on) { m_dwFlags = on ? (m_dwFlags | flag) : (m_dwFlags & ~flag); }
@@ -66,6 +73,8 @@ protected:
   void ResetProperties();
 
   DWORD m_dwFlags = 0;
+  DWORD m_dwTypeSpecificFlags = 0;
+  DWORD m_dwStreamId = AM_STREAM_MEDIA;
   LPBYTE m_pBuffer;
   LONG m_cbBuffer;
   LONG m_lActual;

@@ -335,3 +335,56 @@ TEST_F(MemAllocator, StressManyThreadsShareFewBuffersExclusively)
   EXPECT_LE(maxInUse, 2);
   EXPECT_EQ(CountFree(raw), 2u);  // every sample came back
 }
+
+TEST_F(MemAllocator, SampleAnswersIMediaSample2PropertiesBothWays)
+{
+  ComPtr<IMemAllocator> allocator;
+  allocator.p = NewAllocator();
+  ALLOCATOR_PROPERTIES request = Props(1, 64, 1, 0), actual{};
+  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
+  ASSERT_EQ(allocator->Commit(), S_OK);
+  ComPtr<IMediaSample> sample;
+  ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
+  ComPtr<IMediaSample2> sample2;
+  ASSERT_EQ(sample->QueryInterface(IID_IMediaSample2, sample2.Out()), S_OK);
+
+  AM_SAMPLE2_PROPERTIES props{};
+  ASSERT_EQ(sample2->GetProperties(sizeof props, reinterpret_cast<BYTE*>(&props)), S_OK);
+  EXPECT_EQ(props.cbData, sizeof props);
+  EXPECT_EQ(props.cbBuffer, 64);
+  EXPECT_EQ(props.dwSampleFlags, 0u);
+  BYTE* pointer = nullptr;
+  sample->GetPointer(&pointer);
+  EXPECT_EQ(props.pbBuffer, pointer);
+
+  CMediaType stream(&MEDIATYPE_Stream);
+  props.dwSampleFlags = AM_SAMPLE_SPLICEPOINT | AM_SAMPLE_TIMEVALID | AM_SAMPLE_STOPVALID | AM_SAMPLE_TYPECHANGED;
+  props.tStart = 100;
+  props.tStop = 200;
+  props.lActual = 10;
+  props.pMediaType = &stream;
+  ASSERT_EQ(sample2->SetProperties(sizeof props, reinterpret_cast<const BYTE*>(&props)), S_OK);
+  EXPECT_EQ(sample->IsSyncPoint(), S_OK);
+  REFERENCE_TIME start = 0, stop = 0;
+  EXPECT_EQ(sample->GetTime(&start, &stop), S_OK);
+  EXPECT_EQ(stop, 200);
+  EXPECT_EQ(sample->GetActualDataLength(), 10);
+  AM_MEDIA_TYPE* type = nullptr;
+  ASSERT_EQ(sample->GetMediaType(&type), S_OK);
+  EXPECT_EQ(type->majortype, MEDIATYPE_Stream);
+  DeleteMediaType(type);
+
+  props.lActual = 65;
+  EXPECT_EQ(sample2->SetProperties(sizeof props, reinterpret_cast<const BYTE*>(&props)), VFW_E_BUFFER_OVERFLOW);
+  props.lActual = 10;
+  props.cbBuffer = 128;  // the buffer cannot be swapped through the properties
+  EXPECT_EQ(sample2->SetProperties(sizeof props, reinterpret_cast<const BYTE*>(&props)), E_INVALIDARG);
+  EXPECT_EQ(sample->GetSize(), 64);
+
+  // A short read gets just the leading fields.
+  AM_SAMPLE2_PROPERTIES part{};
+  part.tStop = -1;
+  ASSERT_EQ(sample2->GetProperties(offsetof(AM_SAMPLE2_PROPERTIES, tStop), reinterpret_cast<BYTE*>(&part)), S_OK);
+  EXPECT_EQ(part.tStart, 100);
+  EXPECT_EQ(part.tStop, -1);
+}
