@@ -505,7 +505,7 @@ void TReader::ReadPropValue(TPersistent* instance, PPropInfo info)
     case tkFloat:
       switch (NextValue()) {
         case vaSingle: return SetFloatProp(instance, info, ReadSingle());
-        case vaCurrency: return SetFloatProp(instance, info, double(ReadCurrency()));
+        case vaCurrency: return SetFloatProp(instance, info, static_cast<long double>(ReadCurrency().Val) / 10000.0L);
         case vaDate: return SetFloatProp(instance, info, double(ReadDate()));
         default: return SetFloatProp(instance, info, ReadFloat());
       }
@@ -1047,7 +1047,7 @@ void TWriter::WriteProperty(TPersistent* instance, PPropInfo info)
       if (value == (ancestor ? GetFloatProp(ancestor, info) : 0.0L)) return;
       WritePropName(info->Name);
       if (type->FloatType == ftSingle) return WriteSingle(static_cast<float>(value));
-      if (type->FloatType == ftCurr) return WriteCurrency(Currency(static_cast<double>(value)));
+      if (type->FloatType == ftCurr) return WriteCurrency(Currency::FromScaled(std::llround(value * 10000.0L)));
       if (type->Name == "TDateTime") return WriteDate(TDateTime(static_cast<double>(value)));
       return WriteFloat(value);
     }

@@ -17,6 +17,7 @@
 #pragma once
 #include "ObjBase.h"
 #include "SysUtils.h"
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -324,8 +325,15 @@ private:
       info.GetOrd = [getter](TObject* o) { return static_cast<int64_t>(CallGetter<T>(getter, o)); };
       if constexpr (writable)
         info.SetOrd = [setter](TObject* o, int64_t v) { CallSetter<T>(setter, o, static_cast<V>(v)); };
+    } else if constexpr (std::is_same_v<V, Currency>) {
+      // Through the 64-bit mantissa of long double, so that every stored amount comes back exactly.
+      info.GetFloat = [getter](TObject* o) { return static_cast<long double>(CallGetter<T>(getter, o).Val) / 10000.0L; };
+      if constexpr (writable)
+        info.SetFloat = [setter](TObject* o, long double v) {
+          CallSetter<T>(setter, o, Currency::FromScaled(std::llround(v * 10000.0L)));
+        };
     } else {
-      // Currency, TDateTime and other number-like classes travel as floats.
+      // TDateTime and other number-like classes travel as floats.
       info.GetFloat = [getter](TObject* o) {
         return static_cast<long double>(static_cast<double>(CallGetter<T>(getter, o)));
       };

@@ -282,6 +282,8 @@ TEST_F(FilerTest, ValuesThatTheVclWouldLoseAreKept)
   c->SetName("C");
   // The lowest integer is the "no default" marker; a property without a default still keeps it.
   c->NoDefault = INT32_MIN;
+  // Amounts beyond a double's 53 bits survive exactly.
+  c->Money = Currency::FromScaled((int64_t(1) << 60) + 1);
   // A handler the root does not publish cannot be bound by name again: it is left out instead of
   // being written as a name that no reader could resolve.
   c->OnClick = TNotifyEvent(&root, &TTestRoot::Unpublished);
@@ -291,6 +293,7 @@ TEST_F(FilerTest, ValuesThatTheVclWouldLoseAreKept)
   auto* c2 = dynamic_cast<TTestComponent*>(copy->FindComponent("C"));
   ASSERT_NE(nullptr, c2);
   EXPECT_EQ(INT32_MIN, c2->NoDefault);
+  EXPECT_EQ((int64_t(1) << 60) + 1, c2->Money.Val);
   EXPECT_FALSE(c2->OnClick);
   // Names longer than a short string cannot be stored and are refused rather than cut.
   TMemoryStream m;
