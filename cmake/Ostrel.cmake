@@ -33,7 +33,7 @@ function(ostrel_test name)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+    ENVIRONMENT "BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
 endfunction()
 
 # The MinGW runtime DLLs beside the executables.

@@ -38,23 +38,36 @@ _wine_server_up() {
   setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 }
 
+# Settings of the test prefix; bump the version when they change so that old prefixes get them.
+WINE_PREFIX_VERSION=2
+
 _wine_prefix_up() {
-  [ -f "$WINEPREFIX/.ostrel-ready" ] && return 0
-  echo "wine-env: creating the Wine prefix in $WINEPREFIX (once)" >&2
+  local marker=$WINEPREFIX/.ostrel-ready
+  [ "$(cat "$marker" 2>/dev/null)" = "$WINE_PREFIX_VERSION" ] && return 0
   mkdir -p "$WINEPREFIX"
   setsid wineserver -p </dev/null >/dev/null 2>&1 || true
-  $WINE wineboot -i </dev/null >/dev/null 2>&1
+  if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c" ]; then
+    echo "wine-env: creating the Wine prefix in $WINEPREFIX (once)" >&2
+    $WINE wineboot -i </dev/null >/dev/null 2>&1
+  fi
   # Xvfb has no window manager; unmanaged windows spare a 2 s wait on every window change.
   $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-
-  touch "$WINEPREFIX/.ostrel-ready"
+  # A program that crashes ends with an error code; no debugger is started to wait on it.
+  $WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f </dev/null >/dev/null 2>&1 || true
+  $WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  echo "$WINE_PREFIX_VERSION" >"$marker"
 }
 
 wine_env_up() {
   mkdir -p "$BUILD_DIR"
   [ -f "$BUILD_DIR/asound-null.conf" ] || printf 'pcm.!default { type null }\n' >"$BUILD_DIR/asound-null.conf"
+  # Tests start in parallel: one of them sets up, the others wait for it.
+  (
+    flock 9
+    _wine_xvfb_up
+    _wine_prefix_up
+  ) 9>"$BUILD_DIR/.wine-env.lock"
   _wine_xvfb_up
-  _wine_prefix_up
   _wine_server_up
 }
 
