@@ -272,6 +272,8 @@ private:
       while (FPos < FText.size() && std::isxdigit(static_cast<unsigned char>(FText[FPos]))) ++FPos;
       if (FPos == start || FPos - start > 16) Fail("Invalid hexadecimal number");
       FInteger = int64_t(std::strtoull(FText.substr(start, FPos - start).c_str(), nullptr, 16));
+      // Up to eight digits are a 32-bit pattern, as Pascal reads them: $FFFFFFFF is -1.
+      if (FPos - start <= 8) FInteger = int32_t(uint32_t(FInteger));
       FKind = tkIntegerLit;
     } else if (IsDigit(c)) {
       ReadNumber();

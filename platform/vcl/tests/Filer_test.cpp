@@ -444,6 +444,10 @@ TEST_F(FilerTest, TextSyntaxVariants)
             "end\r\n",
             canonical);
   EXPECT_EQ(canonical, ToText(ToBinary(canonical)));
+  // Hexadecimal numbers of up to eight digits are 32-bit patterns.
+  std::string hex = ToText(ToBinary("object R: TTestRoot\n  A = $FFFFFFFF\n  B = $100000000\nend\n"));
+  EXPECT_NE(std::string::npos, hex.find("A = -1\r\n"));
+  EXPECT_NE(std::string::npos, hex.find("B = 4294967296\r\n"));
   // Plain ASCII stays a short string; other text becomes a wide string.
   std::string bin = ToBinary("object R: TTestRoot\n  A = 'abc'\n  B = 'אב'\n  C = #200\nend\n");
   EXPECT_NE(std::string::npos, bin.find(std::string("\x01" "A" "\x06\x03" "abc", 7)));
