@@ -581,6 +581,7 @@ class TReader : public TFiler {
   void ReadSignature();
   void ReadPrefix(TFilerFlags& flags, int& childPos);
   void SkipValue();
+  void SkipComponent(bool skipHeader = true);
   void Read(void* buffer, int count);
   int GetPosition();
   void SetPosition(int value);

@@ -364,6 +364,22 @@ void TReader::SkipValue()
   }
 }
 
+void TReader::SkipComponent(bool skipHeader)
+{
+  TDepthGuard guard(FDepth);
+  if (skipHeader) {
+    TFilerFlags flags;
+    int childPos = 0;
+    ReadPrefix(flags, childPos);
+    ReadStr();
+    ReadStr();
+  }
+  while (!EndOfList()) SkipProperty();
+  ReadListEnd();
+  while (!EndOfList()) SkipComponent(true);
+  ReadListEnd();
+}
+
 // ===================================================================================================
 // TReader: objects
 void TReader::DefineProperty(const AnsiString& name, TReaderProc readData, TWriterProc, bool)
@@ -640,7 +656,10 @@ void TReader::ReadDataInner(TComponent* instance)
   FOwner = instance->GetChildOwner();
   if (!FOwner) FOwner = FRoot;
   try {
-    while (!EndOfList()) ReadComponent(nullptr);
+    while (!EndOfList()) {
+      if (FIgnoreChildren) SkipComponent();
+      else ReadComponent(nullptr);
+    }
     ReadListEnd();
   } catch (...) {
     FOwner = oldOwner;
@@ -1116,7 +1135,7 @@ void TWriter::WriteData(TComponent* instance)
   if (auto* ancestor = dynamic_cast<TComponent*>(FAncestor))
     ancestor->GetChildren([this](TComponent* c) { FAncestors.push_back(c); }, FRootAncestor);
   try {
-    instance->GetChildren([this](TComponent* c) { WriteComponent(c); }, FRoot);
+    if (!FIgnoreChildren) instance->GetChildren([this](TComponent* c) { WriteComponent(c); }, FRoot);
   } catch (...) {
     FAncestors.swap(oldAncestors);
     throw;

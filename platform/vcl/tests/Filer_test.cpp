@@ -301,6 +301,28 @@ TEST_F(FilerTest, ValuesThatTheVclWouldLoseAreKept)
   EXPECT_THROW(w.WriteIdent(AnsiString::StringOfChar('x', 256)), EWriteError);
 }
 
+TEST_F(FilerTest, IgnoringChildrenOnBothSides)
+{
+  std::unique_ptr<TTestRoot> tree(BuildTree());
+  TMemoryStream m;
+  {
+    TWriter w(&m);
+    w.SetIgnoreChildren(true);
+    w.WriteRootComponent(tree.get());
+  }
+  EXPECT_EQ("object Form1: TTestRoot\r\n  Caption = 42\r\nend\r\n", ToText(Bytes(m)));
+  std::string full = Stream(tree.get());
+  TMemoryStream in;
+  in.WriteBuffer(full.data(), int(full.size()));
+  in.SetPosition(0);
+  TReader r(&in);
+  r.SetIgnoreChildren(true);
+  std::unique_ptr<TComponent> root(r.ReadRootComponent(nullptr));
+  EXPECT_EQ(42, dynamic_cast<TTestRoot*>(root.get())->Caption);
+  EXPECT_EQ(0, root->ComponentCount());
+  EXPECT_EQ(in.GetSize(), in.GetPosition());  // the children were passed over, not left unread
+}
+
 TEST_F(FilerTest, ReadingIntoAnExistingRootAndDescendentStreams)
 {
   std::unique_ptr<TTestRoot> original(BuildTree());
