@@ -16,10 +16,11 @@ function(ostrel_executable name)
   add_executable(${name} ${ARGN} ${OSTREL_MANIFEST_RC})
 endfunction()
 
-# ostrel_test(NAME SOURCES... [LIBS libs...] [LABELS labels...] [ENV k=v...])
-# One GoogleTest executable per module, run by CTest through Wine as one process.
+# ostrel_test(NAME SOURCES... [LIBS libs...] [LABELS labels...] [ENV k=v...] [HEAPCHECK])
+# One GoogleTest executable per module, run by CTest through Wine as one process. With HEAPCHECK the
+# executable runs a second time under Wine's heap checking (label heap): a corrupted heap fails it.
 function(ostrel_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "HEAPCHECK" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS} ${OSTREL_MANIFEST_RC})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ostrel_gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OSTREL_TESTS})
@@ -34,6 +35,12 @@ function(ostrel_test name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+  if(T_HEAPCHECK)
+    add_test(NAME ${name}_heap COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name}_heap PROPERTIES LABELS "heap" TIMEOUT ${T_TIMEOUT}
+      FAIL_REGULAR_EXPRESSION "err:heap|warn:heap"
+      ENVIRONMENT "WINEDEBUG=warn+heap;BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+  endif()
 endfunction()
 
 # The MinGW runtime DLLs beside the executables.
