@@ -18,14 +18,8 @@ VCL_PUBLISHED(TComponent)
   p.Property("Tag", &TComponent::GetTag, &TComponent::SetTag).Default(0);
 }
 
-VCL_PUBLISHED(TStringList)
-{
-  p.Property("Sorted", &TStringList::GetSorted, &TStringList::SetSorted).Default(false);
-  p.Property("Duplicates", &TStringList::GetDuplicates, &TStringList::SetDuplicates).Default(dupIgnore);
-  p.Property("CaseSensitive", &TStringList::GetCaseSensitive, &TStringList::SetCaseSensitive).Default(false);
-  p.Property("OnChange", &TStringList::GetOnChange, &TStringList::SetOnChange);
-  p.Property("OnChanging", &TStringList::GetOnChanging, &TStringList::SetOnChanging);
-}
+// String lists publish nothing, as in the VCL: their text is stored through DefineProperties.
+VCL_IMPLEMENT_CLASS(TStringList)
 
 namespace {
 AnsiString Fmt(const char* format, const AnsiString& a)

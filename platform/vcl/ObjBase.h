@@ -49,6 +49,8 @@ private:
 
 using TClass = TMetaClass*;
 
+// A class family whose virtual constructor takes an argument names its type once, in its root class
+// (TComponent: `using TCtorArg = TComponent*;`); descendants inherit it.
 class TObject {
 public:
   using TCtorArg = void;  // what the virtual constructor passes on (see TMetaClass)

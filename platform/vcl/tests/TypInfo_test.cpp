@@ -14,6 +14,8 @@ TEST(TypInfo, PropertiesInDeclarationOrderAncestorsFirst)
   EXPECT_EQ(int(props.size()), GetPropCount(TTestContainer::StaticClass()));
   EXPECT_EQ(nullptr, GetPropInfo(TTestComponent::StaticClass(), "Missing"));
   EXPECT_NE(nullptr, GetPropInfo(TTestComponent::StaticClass(), "intvalue"));
+  // As in the VCL, string lists publish nothing: their text streams as "Strings".
+  EXPECT_EQ(0, GetPropCount(TStringList::StaticClass()));
 }
 
 TEST(TypInfo, KindsAndTypeDescriptions)
