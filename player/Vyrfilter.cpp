@@ -474,9 +474,15 @@ HRESULT TVyrOutputPin::QueueRequest(TRequestPacket* packet)
 {
   CAutoLock lock(&FListLock);
   if (FFlushing) return VFW_E_WRONG_STATE;
+  // The event is set whenever the queue holds packets, and the worker, once started, keeps
+  // running: setting or resuming again would only cost system calls on every request.
+  const bool wasEmpty = FWorkQueue->Count() == 0;
   FWorkQueue->Push(packet);
-  FWorkEvent->SetEvent();
-  FThread->Resume();
+  if (wasEmpty) FWorkEvent->SetEvent();
+  if (!FWorkerStarted) {
+    FThread->Resume();
+    FWorkerStarted = true;
+  }
   return S_OK;
 }
 
@@ -491,8 +497,10 @@ TRequestPacket* TVyrOutputPin::TakeRequest()
 
 void TVyrOutputPin::PostDone(TRequestPacket* packet)
 {
+  // A queue that already held packets has its event set already.
+  const bool wasEmpty = FDoneQueue->Count() == 0;
   FDoneQueue->Push(packet);
-  FDoneEvent->SetEvent();
+  if (wasEmpty) FDoneEvent->SetEvent();
 }
 
 TRequestPacket* TVyrOutputPin::TakeDone()

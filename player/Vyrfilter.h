@@ -139,6 +139,7 @@ private:
   bool FReaderQueried = false;
   int32_t FAlign = 1;
   TVyrFilterThread* FThread = nullptr;
+  bool FWorkerStarted = false;  // resumed by the first request
   CCritSec FListLock;
   std::unique_ptr<TQueue> FWorkQueue;
   std::unique_ptr<TQueue> FDoneQueue;
