@@ -196,8 +196,8 @@ class TCollection;
 
 class TCollectionItem : public TPersistent {
   VCL_DECLARE_CLASS(TCollectionItem, TPersistent)
-  using TCtorArg = class TCollection*;
-  explicit TCollectionItem(class TCollection* collection);
+  using TCtorArg = TCollection*;
+  explicit TCollectionItem(TCollection* collection);
   ~TCollectionItem() override;
   TCollectionItem(const TCollectionItem&) = delete;
   TCollectionItem& operator=(const TCollectionItem&) = delete;
