@@ -61,11 +61,11 @@ _wine_prefix_up() {
 wine_env_up() {
   mkdir -p "$BUILD_DIR"
   [ -f "$BUILD_DIR/asound-null.conf" ] || printf 'pcm.!default { type null }\n' >"$BUILD_DIR/asound-null.conf"
-  # Tests start in parallel: one of them sets up, the others wait for it.
+  # Tests start in parallel: one of them sets up, the others wait for it. What the set-up starts
+  # (Xvfb, the wineserver, Wine's services) must not inherit the lock, or it would hold it for ever.
   (
     flock 9
-    _wine_xvfb_up
-    _wine_prefix_up
+    { _wine_xvfb_up; _wine_prefix_up; } 9>&-
   ) 9>"$BUILD_DIR/.wine-env.lock"
   _wine_xvfb_up
   _wine_server_up
