@@ -87,22 +87,11 @@ BOOL CMediaType::SetFormat(const BYTE* pformat, ULONG length)
   return TRUE;
 }
 
-BYTE* CMediaType::AllocFormatBuffer(ULONG length)
-{
-  if (length == 0) {
-    ResetFormatBuffer();
-    return nullptr;
-  }
-  if (pbFormat && cbFormat == length) return pbFormat;
-  auto* block = static_cast<BYTE*>(CoTaskMemAlloc(length));
-  if (!block) return nullptr;
-  ResetFormatBuffer();
-  pbFormat = block;
-  cbFormat = length;
-  return block;
-}
+BYTE* CMediaType::AllocFormatBuffer(ULONG length) { return ReplaceFormatBuffer(length, false); }
 
-BYTE* CMediaType::ReallocFormatBuffer(ULONG length)
+BYTE* CMediaType::ReallocFormatBuffer(ULONG length) { return ReplaceFormatBuffer(length, true); }
+
+BYTE* CMediaType::ReplaceFormatBuffer(ULONG length, bool keepContents)
 {
   if (length == 0) {
     ResetFormatBuffer();
@@ -111,7 +100,7 @@ BYTE* CMediaType::ReallocFormatBuffer(ULONG length)
   if (pbFormat && cbFormat == length) return pbFormat;
   auto* block = static_cast<BYTE*>(CoTaskMemAlloc(length));
   if (!block) return nullptr;
-  if (pbFormat) std::memcpy(block, pbFormat, cbFormat < length ? cbFormat : length);
+  if (keepContents && pbFormat) std::memcpy(block, pbFormat, cbFormat < length ? cbFormat : length);
   ResetFormatBuffer();
   pbFormat = block;
   cbFormat = length;

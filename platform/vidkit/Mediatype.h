@@ -55,6 +55,9 @@ public:
   void ResetFormatBuffer();
   // Back to the default-constructed state.
   void InitMediaType();
+
+private:
+  BYTE* ReplaceFormatBuffer(ULONG length, bool keepContents);
 };
 
 // Media types handed across interfaces live in task memory (CoTaskMemAlloc).
