@@ -35,6 +35,14 @@ ALLOCATOR_PROPERTIES Props(long count, long size, long align, long prefix)
   return p;
 }
 
+// Gives the allocator the properties asked for and commits it.
+void SetPropertiesAndCommit(IMemAllocator* allocator, ALLOCATOR_PROPERTIES request)
+{
+  ALLOCATOR_PROPERTIES actual{};
+  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
+  ASSERT_EQ(allocator->Commit(), S_OK);
+}
+
 // All buffers of a committed allocator, taken without waiting.
 std::vector<IMediaSample*> TakeAll(IMemAllocator* allocator)
 {
@@ -155,9 +163,7 @@ TEST_F(MemAllocator, BlockedGetBufferWakesWhenAnotherThreadReleasesASample)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
-  ALLOCATOR_PROPERTIES request = Props(1, 64, 1, 0), actual{};
-  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
-  ASSERT_EQ(allocator->Commit(), S_OK);
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 64, 1, 0)));
   IMediaSample* held = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&held, nullptr, nullptr, 0), S_OK);
 
@@ -181,9 +187,7 @@ TEST_F(MemAllocator, DecommitWakesEveryWaiterWithNotCommitted)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
-  ALLOCATOR_PROPERTIES request = Props(1, 64, 1, 0), actual{};
-  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
-  ASSERT_EQ(allocator->Commit(), S_OK);
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 64, 1, 0)));
   IMediaSample* held = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&held, nullptr, nullptr, 0), S_OK);
 
@@ -216,9 +220,7 @@ TEST_F(MemAllocator, LivesWhileASampleIsOut)
   LONG before = CUnknown::ObjectCount();
   IMemAllocator* allocator = NewAllocator();
   EXPECT_EQ(CUnknown::ObjectCount(), before + 1);
-  ALLOCATOR_PROPERTIES request = Props(2, 64, 1, 0), actual{};
-  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
-  ASSERT_EQ(allocator->Commit(), S_OK);
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator, Props(2, 64, 1, 0)));
   IMediaSample* sample = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
   EXPECT_EQ(allocator->Release(), 1u);  // the sample's hold
@@ -234,9 +236,7 @@ TEST(MediaSample, TimesFlagsLengthsAndTypes)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
-  ALLOCATOR_PROPERTIES request = Props(1, 100, 1, 0), actual{};
-  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
-  ASSERT_EQ(allocator->Commit(), S_OK);
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 100, 1, 0)));
   IMediaSample* sample = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
   ComPtr<IUnknown> unknown;
@@ -304,9 +304,7 @@ TEST_F(MemAllocator, StressManyThreadsShareFewBuffersExclusively)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
-  ALLOCATOR_PROPERTIES request = Props(2, 16, 4, 0), actual{};
-  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
-  ASSERT_EQ(allocator->Commit(), S_OK);
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(2, 16, 4, 0)));
   IMemAllocator* raw = allocator.p;
   std::atomic<int> clashes{0}, failures{0}, inUse{0}, maxInUse{0};
   std::vector<std::thread> threads;
@@ -340,9 +338,7 @@ TEST_F(MemAllocator, SampleAnswersIMediaSample2PropertiesBothWays)
 {
   ComPtr<IMemAllocator> allocator;
   allocator.p = NewAllocator();
-  ALLOCATOR_PROPERTIES request = Props(1, 64, 1, 0), actual{};
-  ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
-  ASSERT_EQ(allocator->Commit(), S_OK);
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 64, 1, 0)));
   ComPtr<IMediaSample> sample;
   ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
   ComPtr<IMediaSample2> sample2;
