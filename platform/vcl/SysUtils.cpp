@@ -225,6 +225,22 @@ bool ParseFloat(const AnsiString& s, double& result)
   return true;
 }
 
+// The strict and the defaulting conversions of each type share one shape over its Try function.
+template <class T>
+T ConvertOrRaise(const AnsiString& s, bool (*tryConvert)(const AnsiString&, T&), const char* message)
+{
+  T value{};
+  if (!tryConvert(s, value)) throw EConvertError(message, {s});
+  return value;
+}
+
+template <class T>
+T ConvertOrDefault(const AnsiString& s, bool (*tryConvert)(const AnsiString&, T&), T defaultValue)
+{
+  T value{};
+  return tryConvert(s, value) ? value : defaultValue;
+}
+
 }  // namespace
 
 bool TryStrToInt(const AnsiString& s, int& value)
@@ -235,48 +251,21 @@ bool TryStrToInt(const AnsiString& s, int& value)
   return true;
 }
 
-int StrToInt(const AnsiString& s)
-{
-  int value = 0;
-  if (!TryStrToInt(s, value)) throw EConvertError(SInvalidInteger, {s});
-  return value;
-}
-
-int StrToIntDef(const AnsiString& s, int defaultValue)
-{
-  int value = 0;
-  return TryStrToInt(s, value) ? value : defaultValue;
-}
+int StrToInt(const AnsiString& s) { return ConvertOrRaise(s, TryStrToInt, SInvalidInteger); }
+int StrToIntDef(const AnsiString& s, int defaultValue) { return ConvertOrDefault(s, TryStrToInt, defaultValue); }
 
 bool TryStrToInt64(const AnsiString& s, std::int64_t& value) { return ParseInteger(s, 64, value); }
 
-std::int64_t StrToInt64(const AnsiString& s)
-{
-  std::int64_t value = 0;
-  if (!TryStrToInt64(s, value)) throw EConvertError(SInvalidInteger, {s});
-  return value;
-}
-
+std::int64_t StrToInt64(const AnsiString& s) { return ConvertOrRaise(s, TryStrToInt64, SInvalidInteger); }
 std::int64_t StrToInt64Def(const AnsiString& s, std::int64_t defaultValue)
 {
-  std::int64_t value = 0;
-  return TryStrToInt64(s, value) ? value : defaultValue;
+  return ConvertOrDefault(s, TryStrToInt64, defaultValue);
 }
 
 bool TryStrToFloat(const AnsiString& s, double& value) { return ParseFloat(s, value); }
 
-double StrToFloat(const AnsiString& s)
-{
-  double value = 0;
-  if (!ParseFloat(s, value)) throw EConvertError(SInvalidFloat, {s});
-  return value;
-}
-
-double StrToFloatDef(const AnsiString& s, double defaultValue)
-{
-  double value = 0;
-  return ParseFloat(s, value) ? value : defaultValue;
-}
+double StrToFloat(const AnsiString& s) { return ConvertOrRaise(s, TryStrToFloat, SInvalidFloat); }
+double StrToFloatDef(const AnsiString& s, double defaultValue) { return ConvertOrDefault(s, TryStrToFloat, defaultValue); }
 
 // ---------------------------------------------------------------------------------------------------
 // Format
