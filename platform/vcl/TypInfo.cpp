@@ -199,6 +199,14 @@ PPropInfo FindProp(const TObject* obj, const AnsiString& name)
 {
   throw EPropertyError(AnsiString("Invalid property type or access: ") + info->Name);
 }
+
+// The property's accessor of one kind; a property without it cannot be accessed that way.
+template <class Accessor>
+const Accessor& Required(PPropInfo info, const Accessor& accessor)
+{
+  if (!accessor) Invalid(info);
+  return accessor;
+}
 }  // namespace
 
 PTypeInfo PropType(const TObject* obj, const AnsiString& name) { return FindProp(obj, name)->PropType; }
@@ -286,16 +294,11 @@ bool IsStoredProp(TObject* obj, PPropInfo info)
 }
 bool IsStoredProp(TObject* obj, const AnsiString& name) { return IsStoredProp(obj, FindProp(obj, name)); }
 
-int GetOrdProp(TObject* obj, PPropInfo info)
-{
-  if (!info->GetOrd) Invalid(info);
-  return int(info->GetOrd(obj));
-}
+int GetOrdProp(TObject* obj, PPropInfo info) { return int(Required(info, info->GetOrd)(obj)); }
 int GetOrdProp(TObject* obj, const AnsiString& name) { return GetOrdProp(obj, FindProp(obj, name)); }
 void SetOrdProp(TObject* obj, PPropInfo info, int value)
 {
-  if (!info->SetOrd) Invalid(info);
-  info->SetOrd(obj, info->PropType->Kind == tkSet ? int64_t(uint32_t(value)) : int64_t(value));
+  Required(info, info->SetOrd)(obj, info->PropType->Kind == tkSet ? int64_t(uint32_t(value)) : int64_t(value));
 }
 void SetOrdProp(TObject* obj, const AnsiString& name, int value) { SetOrdProp(obj, FindProp(obj, name), value); }
 
@@ -323,17 +326,9 @@ void SetSetProp(TObject* obj, const AnsiString& name, const AnsiString& value)
   SetOrdProp(obj, info, StringToSet(info, value));
 }
 
-AnsiString GetStrProp(TObject* obj, PPropInfo info)
-{
-  if (!info->GetStr) Invalid(info);
-  return info->GetStr(obj);
-}
+AnsiString GetStrProp(TObject* obj, PPropInfo info) { return Required(info, info->GetStr)(obj); }
 AnsiString GetStrProp(TObject* obj, const AnsiString& name) { return GetStrProp(obj, FindProp(obj, name)); }
-void SetStrProp(TObject* obj, PPropInfo info, const AnsiString& value)
-{
-  if (!info->SetStr) Invalid(info);
-  info->SetStr(obj, value);
-}
+void SetStrProp(TObject* obj, PPropInfo info, const AnsiString& value) { Required(info, info->SetStr)(obj, value); }
 void SetStrProp(TObject* obj, const AnsiString& name, const AnsiString& value) { SetStrProp(obj, FindProp(obj, name), value); }
 
 WideString GetWideStrProp(TObject* obj, PPropInfo info)
@@ -347,37 +342,17 @@ void SetWideStrProp(TObject* obj, PPropInfo info, const WideString& value)
   SetStrProp(obj, info, AnsiString(value));
 }
 
-long double GetFloatProp(TObject* obj, PPropInfo info)
-{
-  if (!info->GetFloat) Invalid(info);
-  return info->GetFloat(obj);
-}
+long double GetFloatProp(TObject* obj, PPropInfo info) { return Required(info, info->GetFloat)(obj); }
 long double GetFloatProp(TObject* obj, const AnsiString& name) { return GetFloatProp(obj, FindProp(obj, name)); }
-void SetFloatProp(TObject* obj, PPropInfo info, long double value)
-{
-  if (!info->SetFloat) Invalid(info);
-  info->SetFloat(obj, value);
-}
+void SetFloatProp(TObject* obj, PPropInfo info, long double value) { Required(info, info->SetFloat)(obj, value); }
 void SetFloatProp(TObject* obj, const AnsiString& name, long double value) { SetFloatProp(obj, FindProp(obj, name), value); }
 
-int64_t GetInt64Prop(TObject* obj, PPropInfo info)
-{
-  if (!info->GetOrd) Invalid(info);
-  return info->GetOrd(obj);
-}
+int64_t GetInt64Prop(TObject* obj, PPropInfo info) { return Required(info, info->GetOrd)(obj); }
 int64_t GetInt64Prop(TObject* obj, const AnsiString& name) { return GetInt64Prop(obj, FindProp(obj, name)); }
-void SetInt64Prop(TObject* obj, PPropInfo info, int64_t value)
-{
-  if (!info->SetOrd) Invalid(info);
-  info->SetOrd(obj, value);
-}
+void SetInt64Prop(TObject* obj, PPropInfo info, int64_t value) { Required(info, info->SetOrd)(obj, value); }
 void SetInt64Prop(TObject* obj, const AnsiString& name, int64_t value) { SetInt64Prop(obj, FindProp(obj, name), value); }
 
-TObject* GetObjectProp(TObject* obj, PPropInfo info)
-{
-  if (!info->GetObj) Invalid(info);
-  return info->GetObj(obj);
-}
+TObject* GetObjectProp(TObject* obj, PPropInfo info) { return Required(info, info->GetObj)(obj); }
 TObject* GetObjectProp(TObject* obj, const AnsiString& name, TMetaClass* minClass)
 {
   TObject* v = GetObjectProp(obj, FindProp(obj, name));
@@ -394,11 +369,7 @@ void SetObjectProp(TObject* obj, PPropInfo info, TObject* value)
 }
 void SetObjectProp(TObject* obj, const AnsiString& name, TObject* value) { SetObjectProp(obj, FindProp(obj, name), value); }
 
-TMethod GetMethodProp(TObject* obj, PPropInfo info)
-{
-  if (!info->GetMeth) Invalid(info);
-  return info->GetMeth(obj);
-}
+TMethod GetMethodProp(TObject* obj, PPropInfo info) { return Required(info, info->GetMeth)(obj); }
 TMethod GetMethodProp(TObject* obj, const AnsiString& name) { return GetMethodProp(obj, FindProp(obj, name)); }
 void SetMethodProp(TObject* obj, PPropInfo info, const TMethod& value)
 {
