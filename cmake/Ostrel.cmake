@@ -1,7 +1,21 @@
 # Helpers for the project's modules, programs and tests.
 
-# The executables declare UTF-8 as their active code page (and common controls 6).
-set(OSTREL_MANIFEST_RC ${CMAKE_SOURCE_DIR}/cmake/manifest.rc)
+# The executables declare UTF-8 as their active code page (and common controls 6). The manifest names
+# the target's processor: a 64-bit program that claims x86 cannot load common controls 6 (nor quartz
+# after it). windres writes no dependency file, so the resource depends on the manifest by hand.
+set(OSTREL_MANIFEST ${CMAKE_BINARY_DIR}/ostrel.manifest)
+set(OSTREL_MANIFEST_RC ${CMAKE_BINARY_DIR}/manifest.rc)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/ostrel.manifest.in ${OSTREL_MANIFEST} @ONLY)
+file(WRITE ${OSTREL_MANIFEST_RC}.tmp
+  "// Every program of the project runs with UTF-8 as its active code page and common controls 6.\n"
+  "1 24 \"ostrel.manifest\"\n")
+configure_file(${OSTREL_MANIFEST_RC}.tmp ${OSTREL_MANIFEST_RC} COPYONLY)
+
+# ostrel_manifest(TARGET): embeds the project manifest in a program.
+function(ostrel_manifest name)
+  target_sources(${name} PRIVATE ${OSTREL_MANIFEST_RC})
+  set_source_files_properties(${OSTREL_MANIFEST_RC} PROPERTIES OBJECT_DEPENDS ${OSTREL_MANIFEST})
+endfunction()
 
 # ostrel_package(NAME SOURCES...): a package DLL with the .bpl extension, in dist/.
 function(ostrel_package name)
@@ -13,7 +27,8 @@ endfunction()
 
 # ostrel_executable(NAME [WIN32] SOURCES...): a program in dist/ with the project manifest.
 function(ostrel_executable name)
-  add_executable(${name} ${ARGN} ${OSTREL_MANIFEST_RC})
+  add_executable(${name} ${ARGN})
+  ostrel_manifest(${name})
 endfunction()
 
 # ostrel_test(NAME SOURCES... [LIBS libs...] [LABELS labels...] [ENV k=v...] [HEAPCHECK])
@@ -21,7 +36,8 @@ endfunction()
 # executable runs a second time under Wine's heap checking (label heap): a corrupted heap fails it.
 function(ostrel_test name)
   cmake_parse_arguments(T "HEAPCHECK" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS} ${OSTREL_MANIFEST_RC})
+  add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
+  ostrel_manifest(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ostrel_gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OSTREL_TESTS})
   # A test needs the runtime DLLs and the test media even when only its own target is built.
@@ -34,17 +50,22 @@ function(ostrel_test name)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+    ENVIRONMENT "OSTREL_ARCH=${OSTREL_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
   if(T_HEAPCHECK)
     add_test(NAME ${name}_heap COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name}_heap PROPERTIES LABELS "heap" TIMEOUT ${T_TIMEOUT}
       FAIL_REGULAR_EXPRESSION "err:heap|warn:heap"
-      ENVIRONMENT "WINEDEBUG=warn+heap;BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+      ENVIRONMENT "WINEDEBUG=warn+heap;OSTREL_ARCH=${OSTREL_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
   endif()
 endfunction()
 
-# The MinGW runtime DLLs beside the executables.
-foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+# The MinGW runtime DLLs beside the executables; the unwinder's DLL differs by target.
+if(OSTREL_ARCH STREQUAL win64)
+  set(_unwinder libgcc_s_seh-1.dll)
+else()
+  set(_unwinder libgcc_s_dw2-1.dll)
+endif()
+foreach(dll libstdc++-6.dll ${_unwinder} libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                   OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")

@@ -51,8 +51,7 @@ foreach(_layout ${_vyr_layouts})
   ostrel_windows_path(_out ${OSTREL_MEDIA_DIR}/${_name}.vyr)
   list(APPEND _vyr_outputs ${OSTREL_MEDIA_DIR}/${_name}.vyr)
   list(APPEND _vyr_inputs ${OSTREL_MEDIA_DIR}/${_source}.mpg)
-  list(APPEND _vyr_commands COMMAND ${CMAKE_COMMAND} -E env BUILD_DIR=${CMAKE_BINARY_DIR}
-       ${CMAKE_SOURCE_DIR}/scripts/wine-run ${OSTREL_DIST}/vyrpack.exe pack ${_options} ${_in} ${_out})
+  list(APPEND _vyr_commands COMMAND ${OSTREL_WINE_RUN} ${OSTREL_DIST}/vyrpack.exe pack ${_options} ${_in} ${_out})
 endforeach()
 list(REMOVE_DUPLICATES _vyr_inputs)
 add_custom_command(OUTPUT ${_vyr_outputs} ${_vyr_commands}

@@ -256,7 +256,8 @@ char* TPCharList::PCharCopy(const char* s)
 {
   if (!s) return nullptr;
   const size_t length = std::strlen(s);
-  char* block = static_cast<char*>(std::calloc(length + 5, 1));
+  // The characters, their zero, then the object pointer (4 bytes on 32-bit Windows, 8 on 64-bit).
+  char* block = static_cast<char*>(std::calloc(length + 1 + sizeof(TObject*), 1));
   if (!block) throw EOutOfMemory("Out of memory");
   std::memcpy(block, s, length);
   return block;

@@ -1,19 +1,41 @@
 # The Wine environment shared by people and tests. Source it, then call wine_env_up.
-#   - a project-local 32-bit prefix under build/, created once;
-#   - one persistent wineserver, so that each program starts in well under a second;
-#   - an Xvfb display when none is set;
-#   - the ALSA default device routed to a null sink, so that audio renders without a sound card.
+#   - one project-local prefix per target, created once: build/win32/wineprefix (32-bit, run by
+#     `wine`) and build/win64/wineprefix (64-bit, run by `wine64`);
+#   - one persistent wineserver per prefix, so that each program starts in well under a second;
+#   - one Xvfb display for both, when none is set;
+#   - the ALSA default device routed to a null sink, so that audio renders without a sound card;
+#   - drive D: of each prefix is a CD-ROM drive over build/<target>/cdrom.
+# The target is OSTREL_ARCH (win32 or win64), or the one ostrel_preferred_arch picks; BUILD_DIR, when
+# set, is that target's build folder.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
-export WINEARCH=win32
+OSTREL_ARCH=${OSTREL_ARCH:-$(ostrel_preferred_arch)}
+_wine_build_dir=${BUILD_DIR:-}
+use_arch "$OSTREL_ARCH"
+if [ -n "$_wine_build_dir" ]; then BUILD_DIR=$_wine_build_dir; DIST_DIR=$BUILD_DIR/dist; fi
+export OSTREL_ARCH BUILD_DIR
+
+export WINEPREFIX=$BUILD_DIR/wineprefix
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono/Gecko install prompts, no desktop menu entries.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$BUILD_DIR/asound-null.conf
 export WINEPATH="$(printf '%s' "$DIST_DIR" | sed 's|^|Z:|; s|/|\\|g')"
+CDROM_DIR=$BUILD_DIR/cdrom
 
-WINE=${WINE:-wine}
+if [ "$OSTREL_ARCH" = win64 ]; then
+  export WINEARCH=win64
+  WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+  # Programs that a 64-bit program starts run through the same loader.
+  export WINELOADER=$WINE
+  REG_VIEW=/reg:64
+else
+  export WINEARCH=win32
+  WINE=$(command -v wine)
+  unset WINELOADER
+  REG_VIEW=/reg:32
+fi
+
 XVFB_DISPLAY=${XVFB_DISPLAY:-:87}
 
 _wine_xvfb_up() {
@@ -38,23 +60,32 @@ _wine_server_up() {
   setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 }
 
+_wine_reg() { $WINE reg "$@" "$REG_VIEW" </dev/null >/dev/null 2>&1; }
+
 # Settings of the test prefix; bump the version when they change so that old prefixes get them.
-WINE_PREFIX_VERSION=2
+WINE_PREFIX_VERSION=3
 
 _wine_prefix_up() {
   local marker=$WINEPREFIX/.ostrel-ready
   [ "$(cat "$marker" 2>/dev/null)" = "$WINE_PREFIX_VERSION" ] && return 0
-  mkdir -p "$WINEPREFIX"
-  setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+  mkdir -p "$WINEPREFIX" "$CDROM_DIR"
+  _wine_server_up
   if [ ! -f "$WINEPREFIX/system.reg" ] || [ ! -d "$WINEPREFIX/drive_c" ]; then
-    echo "wine-env: creating the Wine prefix in $WINEPREFIX (once)" >&2
+    echo "wine-env: creating the $OSTREL_ARCH Wine prefix in $WINEPREFIX (once)" >&2
     $WINE wineboot -i </dev/null >/dev/null 2>&1
   fi
   # Xvfb has no window manager; unmanaged windows spare a 2 s wait on every window change.
-  $WINE reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  _wine_reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
   # A program that crashes ends with an error code; no debugger is started to wait on it.
-  $WINE reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f </dev/null >/dev/null 2>&1 || true
-  $WINE reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  _wine_reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f || true
+  _wine_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  # D: is a CD-ROM drive over build/<target>/cdrom, for tests of a program started from a disc.
+  ln -sfn "$CDROM_DIR" "$WINEPREFIX/dosdevices/d:"
+  _wine_reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d cdrom /f
+  # Drive types are read when the prefix's services start: end this session of the prefix so that the
+  # next program starts it afresh with every setting above.
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
   echo "$WINE_PREFIX_VERSION" >"$marker"
 }
 

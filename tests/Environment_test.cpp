@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "TestGraph.h"
 #include "TestSupport.h"
 
 extern "C" const char* vclPackageName();
@@ -39,9 +40,13 @@ struct ComApartment {
 
 }  // namespace
 
-TEST(Build, Is32BitAndLinksEveryPackage)
+TEST(Build, PointerSizeMatchesTheTargetAndLinksEveryPackage)
 {
-  EXPECT_EQ(sizeof(void*), 4u);
+  // OSTREL_ARCH names the target the test runs for; the binary must be that target's.
+  const char* arch = std::getenv("OSTREL_ARCH");
+  ASSERT_NE(arch, nullptr) << "OSTREL_ARCH is not set";
+  EXPECT_EQ(sizeof(void*), std::string(arch) == "win64" ? 8u : 4u) << arch;
+  EXPECT_EQ(sizeof(LONG_PTR), sizeof(void*));
   EXPECT_STREQ(vclPackageName(), "vcl");
   EXPECT_STREQ(QelBasePackageName(), "QelBase");
   EXPECT_STREQ(XmlkitPackageName(), "Xmlkit");
@@ -60,9 +65,18 @@ TEST(Build, BridgeLibraryLoads)
   FreeLibrary(bridge);
 }
 
-TEST(Build, ProgramsRunWithUtf8CodePage)
+TEST(Build, ProgramsRunWithTheirManifest)
 {
   EXPECT_EQ(GetACP(), 65001u);
+  // The manifest's dependency redirects comctl32 to common controls 6, and that module loads only when
+  // the manifest names the program's own processor (a 64-bit program claiming x86 gets error 193).
+  ACTCTX_SECTION_KEYED_DATA redirect{};
+  redirect.cbSize = sizeof redirect;
+  EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll", &redirect))
+      << "error " << GetLastError();
+  HMODULE comctl = LoadLibraryW(L"comctl32.dll");
+  ASSERT_NE(comctl, nullptr) << "error " << GetLastError();
+  FreeLibrary(comctl);
 }
 
 TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
@@ -73,12 +87,7 @@ TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
                              reinterpret_cast<void**>(&graph)),
             S_OK);
 
-  // Wine's video mixing renderer draws nothing without a window; the GDI renderer is dependable.
-  ComPtr<IBaseFilter> video;
-  ASSERT_EQ(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                             reinterpret_cast<void**>(&video)),
-            S_OK);
-  ASSERT_EQ(graph->AddFilter(video.p, L"Video Renderer"), S_OK);
+  ASSERT_EQ(AddRenderers(graph.p), S_OK);
 
   std::wstring file = Widen(MediaPath("av10.mpg"));
   // S_OK, not VFW_S_PARTIAL_RENDER or VFW_S_AUDIO_NOT_RENDERED: audio reaches the null device too.

@@ -369,7 +369,8 @@ private:
       case 'n': case 'N': case 'm': case 'M': return WithThousands(FixedText(FloatArg(arg), precision < 0 ? 2 : precision));
       case 'p': case 'P':
         if (arg.VType != TVarRec::vtPointer) Invalid();
-        return HexText(reinterpret_cast<std::uintptr_t>(arg.VPointer), 8);
+        // As wide as a pointer: 8 digits on 32-bit Windows, 16 on 64-bit.
+        return HexText(reinterpret_cast<std::uintptr_t>(arg.VPointer), static_cast<int>(2 * sizeof(void*)));
       case 's': case 'S': return StringText(arg, precision);
       default: Invalid();
     }

@@ -117,4 +117,75 @@ std::string MediaFile(const std::string& name) { return ostrel::test::MediaPath(
 
 std::vector<uint8_t> MediaBytes(const std::string& name) { return vyrformat::ReadWholeFile(MediaFile(name)); }
 
+namespace {
+
+std::string Narrow(const wchar_t* text)
+{
+  std::string out;
+  for (; text && *text; ++text) out += *text < 128 ? static_cast<char>(*text) : '?';
+  return out;
+}
+
+std::string GuidText(const GUID& guid)
+{
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, 40);
+  return Narrow(text);
+}
+
+std::string PinName(IPin* pin)
+{
+  PIN_INFO info{};
+  if (FAILED(pin->QueryPinInfo(&info))) return "?";
+  std::string name = Narrow(info.achName);
+  if (info.pFilter) {
+    FILTER_INFO filter{};
+    if (SUCCEEDED(info.pFilter->QueryFilterInfo(&filter))) {
+      name = Narrow(filter.achName) + "." + name;
+      if (filter.pGraph) filter.pGraph->Release();
+    }
+    info.pFilter->Release();
+  }
+  return name;
+}
+
+}  // namespace
+
+std::string DescribeGraph(IFilterGraph* graph)
+{
+  std::string text;
+  ComPtr<IEnumFilters> filters;
+  if (!graph || FAILED(graph->EnumFilters(&filters))) return "(no graph)";
+  ComPtr<IBaseFilter> filter;
+  while (filters->Next(1, &filter, nullptr) == S_OK) {
+    FILTER_INFO info{};
+    if (SUCCEEDED(filter->QueryFilterInfo(&info)) && info.pGraph) info.pGraph->Release();
+    text += "filter \"" + Narrow(info.achName) + "\"\n";
+    ComPtr<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(&pins))) continue;
+    ComPtr<IPin> pin;
+    while (pins->Next(1, &pin, nullptr) == S_OK) {
+      PIN_DIRECTION direction = PINDIR_INPUT;
+      pin->QueryDirection(&direction);
+      text += std::string("  ") + (direction == PINDIR_INPUT ? "in  " : "out ") + PinName(pin.Get());
+      ComPtr<IPin> peer;
+      if (SUCCEEDED(pin->ConnectedTo(&peer)) && peer) {
+        text += " -> " + PinName(peer.Get()) + "\n";
+        continue;
+      }
+      text += " (unconnected)\n";
+      ComPtr<IEnumMediaTypes> types;
+      if (direction != PINDIR_OUTPUT || FAILED(pin->EnumMediaTypes(&types))) continue;
+      AM_MEDIA_TYPE* type = nullptr;
+      while (types->Next(1, &type, nullptr) == S_OK) {
+        text += "      offers " + GuidText(type->majortype) + " " + GuidText(type->subtype) + "\n";
+        if (type->cbFormat) CoTaskMemFree(type->pbFormat);
+        if (type->pUnk) type->pUnk->Release();
+        CoTaskMemFree(type);
+      }
+    }
+  }
+  return text;
+}
+
 }  // namespace vyrtest

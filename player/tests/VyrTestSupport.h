@@ -158,4 +158,8 @@ std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);
 std::vector<uint8_t> MediaBytes(const std::string& name);
 std::string MediaFile(const std::string& name);
 
+// Every filter of a graph with its pins, what each is connected to and, for an unconnected output, the
+// media types it offers: the story of a render that came back partial.
+std::string DescribeGraph(IFilterGraph* graph);
+
 }  // namespace vyrtest

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "TestGraph.h"
 #include "TestSupport.h"
 #include "VyrTestSupport.h"
 
@@ -295,23 +296,21 @@ TEST(VyrGraph, ThePlatformGraphPlaysSeeksAndCompletes)
   {
     Graph stock;
     ASSERT_TRUE(stock.Builder);
-    ASSERT_EQ(stock.Builder->RenderFile(ostrel::test::Widen(MediaFile("av10.mpg")).c_str(), nullptr), S_OK);
+    ASSERT_EQ(ostrel::test::AddRenderers(stock.Builder.Get()), S_OK);
+    ASSERT_EQ(stock.Builder->RenderFile(ostrel::test::Widen(MediaFile("av10.mpg")).c_str(), nullptr), S_OK)
+        << DescribeGraph(stock.Builder.Get());
     stockDuration = stock.Duration();
   }
   ASSERT_GT(stockDuration, 9 * Second);
 
   Graph graph;
-  ComPtr<IBaseFilter> video;
-  ASSERT_EQ(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                             reinterpret_cast<void**>(&video)),
-            S_OK);
-  ASSERT_EQ(graph.Builder->AddFilter(video.Get(), L"Video"), S_OK);
+  ASSERT_EQ(ostrel::test::AddRenderers(graph.Builder.Get()), S_OK);
   // The graph's reference governs the filter's life from here on.
   auto* filter = new TVyrFilter(AnsiString(MediaFile("av10-shuffled.vyr")));
   ComPtr<IBaseFilter> source(filter, true);
   ASSERT_EQ(graph.Builder->AddFilter(source.Get(), L"Vyr source"), S_OK);
   IPin* output = filter->GetPin(0);
-  ASSERT_EQ(graph.Builder->Render(output), S_OK);
+  ASSERT_EQ(graph.Builder->Render(output), S_OK) << DescribeGraph(graph.Builder.Get());
   ComPtr<IPin> connected;
   EXPECT_EQ(output->ConnectedTo(&connected), S_OK);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -406,8 +408,12 @@ TEST(PCharList, CopiesAreZeroFilledWithRoomForTheObject)
   std::unique_ptr<char, decltype(&std::free)> copy(TPCharList::PCharCopy("abc"), &std::free);
   ASSERT_NE(copy, nullptr);
   EXPECT_STREQ(copy.get(), "abc");
-  for (int i = 3; i < 8; ++i) EXPECT_EQ(copy.get()[i], 0) << i;
+  const size_t blockSize = 3 + 1 + sizeof(TObject*);
+  for (size_t i = 3; i < blockSize; ++i) EXPECT_EQ(copy.get()[i], 0) << i;
   EXPECT_EQ(TPCharList::PCharCopy(nullptr), nullptr);
+  // The slot after the zero holds a whole pointer: 4 bytes on 32-bit Windows, 8 on 64-bit.
+  EXPECT_GE(_msize(copy.get()), blockSize);
+  EXPECT_EQ(reinterpret_cast<char*>(TPCharList::GetObjectPtr(copy.get())) + sizeof(TObject*), copy.get() + blockSize);
 }
 
 TEST(QelList, OwnedBlocksAreFreedSlotsFollowTheRules)

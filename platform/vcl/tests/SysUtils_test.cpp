@@ -1,6 +1,7 @@
 // Conversions, Format, file names and searches, dates, registry and variants.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 
 #include "Registry.h"
@@ -58,6 +59,9 @@ TEST(FormatRules, DelphiSpecifiers)
   EXPECT_EQ(Format("100%%", {}), AnsiString("100%"));
   EXPECT_EQ(FormatArgs("%s=%d", AnsiString("n"), 3), AnsiString("n=3"));
   EXPECT_EQ(Format("%f", {Currency(2.5)}), AnsiString("2.50"));
+  // A pointer prints with as many digits as the target's pointers have.
+  const void* pointer = reinterpret_cast<const void*>(std::uintptr_t{0xBEEF});
+  EXPECT_EQ(Format("%p", {pointer}), AnsiString(sizeof(void*) == 8 ? "000000000000BEEF" : "0000BEEF"));
 }
 
 TEST(FormatRules, MismatchesAndMissingArgumentsRaise)

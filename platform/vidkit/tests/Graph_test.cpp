@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestGraph.h"
 #include "TestSupport.h"
 #include "VidkitTestSupport.h"
 
@@ -249,10 +250,7 @@ TEST(Graph, RealGraphRendersRunsAndReleasesOurSource)
     ComPtr<IGraphBuilder> graph;
     ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.Out()),
               S_OK);
-    ComPtr<IBaseFilter> video;
-    ASSERT_EQ(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, video.Out()),
-              S_OK);
-    ASSERT_EQ(graph->AddFilter(video.p, L"Video Renderer"), S_OK);
+    ASSERT_EQ(ostrel::test::AddRenderers(graph.p), S_OK);
 
     auto* source = new TMemorySource(std::move(data));
     ComPtr<IBaseFilter> filter;
@@ -266,8 +264,9 @@ TEST(Graph, RealGraphRendersRunsAndReleasesOurSource)
 
     ComPtr<IPin> output;
     ASSERT_EQ(filter->FindPin(L"Output", &output), S_OK);
+    // S_OK: audio and video both reach their renderers.
     HRESULT rendered = graph->Render(output.p);
-    ASSERT_TRUE(SUCCEEDED(rendered)) << std::hex << rendered;
+    ASSERT_EQ(rendered, S_OK) << std::hex << rendered;
     EXPECT_TRUE(source->Pin()->IsConnected());
     EXPECT_TRUE(source->Pin()->FReaderQueried);
     EXPECT_GT(source->Pin()->SyncReads, 0);
