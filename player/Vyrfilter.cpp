@@ -264,9 +264,9 @@ TVyrOutputPin::TVyrOutputPin(TVyrFilter* filter, CCritSec* lock)
 {
   FWorkQueue = std::make_unique<TQueue>();
   FDoneQueue = std::make_unique<TQueue>();
-  FWorkEvent = std::make_unique<TSimpleEvent>();
-  FDoneEvent = std::make_unique<TSimpleEvent>();
-  FAllDoneEvent = std::make_unique<TSimpleEvent>();
+  FWorkEvent = std::make_unique<TLightEvent>();
+  FDoneEvent = std::make_unique<TLightEvent>();
+  FAllDoneEvent = std::make_unique<TLightEvent>();
   FThread = new TVyrFilterThread(this);  // frees itself when it ends
   if (!DuplicateHandle(GetCurrentProcess(), FThread->GetHandle(), GetCurrentProcess(), &FThreadHandle, SYNCHRONIZE,
                        FALSE, 0)) {
@@ -475,7 +475,7 @@ HRESULT TVyrOutputPin::QueueRequest(TRequestPacket* packet)
   CAutoLock lock(&FListLock);
   if (FFlushing) return VFW_E_WRONG_STATE;
   // The event is set whenever the queue holds packets, and the worker, once started, keeps
-  // running: setting or resuming again would only cost system calls on every request.
+  // running: resuming it again would cost a system call on every request.
   const bool wasEmpty = FWorkQueue->Count() == 0;
   FWorkQueue->Push(packet);
   if (wasEmpty) FWorkEvent->SetEvent();
@@ -489,6 +489,13 @@ HRESULT TVyrOutputPin::QueueRequest(TRequestPacket* packet)
 TRequestPacket* TVyrOutputPin::TakeRequest()
 {
   CAutoLock lock(&FListLock);
+  return TakeRequestLocked();
+}
+
+// The worker and BeginFlush already hold the list lock: taking it a second time would make a thread
+// that finds it taken give up spinning and sleep (a held re-entrant section counts as contended).
+TRequestPacket* TVyrOutputPin::TakeRequestLocked()
+{
   if (FWorkQueue->Count() == 0) return nullptr;
   auto* packet = static_cast<TRequestPacket*>(FWorkQueue->Pop());
   if (FWorkQueue->Count() == 0) FWorkEvent->ResetEvent();
@@ -515,18 +522,23 @@ TRequestPacket* TVyrOutputPin::TakeDone()
 
 void TVyrOutputPin::ServeRequests()
 {
+  TRequestPacket* packet = nullptr;
+  {
+    CAutoLock lock(&FListLock);
+    packet = TakeRequestLocked();
+    if (!packet) return;
+    ++FInProgress;
+  }
   for (;;) {
-    TRequestPacket* packet = nullptr;
-    {
-      CAutoLock lock(&FListLock);
-      packet = TakeRequest();
-      if (!packet) return;
-      ++FInProgress;
-    }
     packet->Result = FFilter->ReadStream(packet->Buffer, packet->Length, packet->Actual, packet->Position);
+    // Handing the packet back and taking the next one is one visit to the lock: the reader meets the
+    // worker on it for every packet.
     CAutoLock lock(&FListLock);
     PostDone(packet);
     if (--FInProgress == 0 && FWaiting) FAllDoneEvent->SetEvent();
+    packet = TakeRequestLocked();
+    if (!packet) return;
+    ++FInProgress;
   }
 }
 
@@ -569,7 +581,7 @@ HRESULT TVyrOutputPin::DoBeginFlush()
   {
     CAutoLock lock(&FListLock);
     FFlushing = true;
-    while (TRequestPacket* packet = TakeRequest()) PostDone(packet);
+    while (TRequestPacket* packet = TakeRequestLocked()) PostDone(packet);
     if (FInProgress != 0) {
       FWaiting = true;
       FAllDoneEvent->ResetEvent();

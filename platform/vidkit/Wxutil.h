@@ -8,6 +8,9 @@
 class CCritSec {
 public:
   CCritSec() { InitializeCriticalSection(&m_CritSec); }
+  // A section held only for a few instructions at a time: a thread that finds it taken spins this
+  // many turns before it sleeps, and a sleep (a system call) is rarely needed.
+  explicit CCritSec(DWORD spinCount) { InitializeCriticalSectionAndSpinCount(&m_CritSec, spinCount); }
   ~CCritSec() { DeleteCriticalSection(&m_CritSec); }
   CCritSec(const CCritSec&) = delete;
   CCritSec& operator=(const CCritSec&) = delete;
