@@ -513,9 +513,11 @@ void TVyrOutputPin::PostDone(TRequestPacket* packet)
 TRequestPacket* TVyrOutputPin::TakeDone()
 {
   CAutoLock lock(&FListLock);
-  if (FDoneQueue->Count() == 0) return nullptr;
-  auto* packet = static_cast<TRequestPacket*>(FDoneQueue->Pop());
-  // While a flush has drained everything the event stays set: WaitForNext must not block then.
+  TRequestPacket* packet = nullptr;
+  if (FDoneQueue->Count() > 0) packet = static_cast<TRequestPacket*>(FDoneQueue->Pop());
+  // An empty queue resets the event, also when it was found empty: the worker sets the event after it
+  // leaves the lock, so the set may come after the packet was already taken. While a flush has
+  // drained everything the event stays set: WaitForNext must not block then.
   if (FDoneQueue->Count() == 0 && (!FFlushing || FWaiting)) FDoneEvent->ResetEvent();
   return packet;
 }
@@ -532,13 +534,19 @@ void TVyrOutputPin::ServeRequests()
   for (;;) {
     packet->Result = FFilter->ReadStream(packet->Buffer, packet->Length, packet->Actual, packet->Position);
     // Handing the packet back and taking the next one is one visit to the lock: the reader meets the
-    // worker on it for every packet.
-    CAutoLock lock(&FListLock);
-    PostDone(packet);
-    if (--FInProgress == 0 && FWaiting) FAllDoneEvent->SetEvent();
-    packet = TakeRequestLocked();
+    // worker on it for every packet. The done event is set after leaving the lock, so that the reader
+    // it wakes does not find the lock still held.
+    bool wake = false;
+    {
+      CAutoLock lock(&FListLock);
+      wake = FDoneQueue->Count() == 0;
+      FDoneQueue->Push(packet);
+      if (--FInProgress == 0 && FWaiting) FAllDoneEvent->SetEvent();
+      packet = TakeRequestLocked();
+      if (packet) ++FInProgress;
+    }
+    if (wake) FDoneEvent->SetEvent();
     if (!packet) return;
-    ++FInProgress;
   }
 }
 

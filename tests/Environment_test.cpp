@@ -4,6 +4,7 @@
 #include <dshow.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -79,6 +80,27 @@ TEST(Build, ProgramsRunWithTheirManifest)
   FreeLibrary(comctl);
 }
 
+// The test prefix maps a folder of the build as CD-ROM drive D:, for tests of a program started from
+// a disc (OSTREL_CDROM names that folder).
+TEST(Prefix, DriveDIsACdRomOverTheBuildFolder)
+{
+  EXPECT_EQ(GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_CDROM));
+  const char* folder = std::getenv("OSTREL_CDROM");
+  ASSERT_NE(folder, nullptr) << "run with OSTREL_CDROM set (the CTest entry does)";
+  // A file made on the host side shows through the drive.
+  const std::string name = "probe-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  const std::string hostPath = std::string(folder) + "/" + name;
+  {
+    FILE* file = std::fopen(WindowsPath(hostPath).c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("disc", file);
+    std::fclose(file);
+  }
+  const std::wstring onDisc = L"D:\\" + Widen(name);
+  EXPECT_NE(GetFileAttributesW(onDisc.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(WindowsPath(hostPath).c_str());
+}
+
 TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
 {
   ComApartment com;
@@ -107,7 +129,7 @@ TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
   EXPECT_EQ(state, State_Running);
 
   LONGLONG position = 0;
-  for (int i = 0; i < 100 && position < 3000000; ++i) {  // up to 5 s for 0.3 s of playback
+  for (int i = 0; i < 400 && position < 3000000; ++i) {  // up to 20 s for 0.3 s of playback, even emulated
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     ASSERT_EQ(seeking->GetCurrentPosition(&position), S_OK);
   }

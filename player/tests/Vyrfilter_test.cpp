@@ -34,13 +34,15 @@ const char* const Layouts[] = {"av10-single.vyr", "av10-shuffled.vyr", "av10-gap
 std::string SourceOf(const std::string& layout) { return layout.substr(0, layout.find('-')) + ".mpg"; }
 
 // Waits until the worker has taken a packet (it then blocks on a held file lock).
+// (The limit is far beyond what even an emulated, loaded machine needs: a worker starts in microseconds.)
 bool WaitInProgress(TVyrFilter* filter, int32_t count)
 {
-  for (int i = 0; i < 2000; ++i) {
+  const ULONGLONG until = GetTickCount64() + 20000;
+  for (;;) {
     if (TVyrFilterTestAccess::InProgress(filter) == count) return true;
+    if (GetTickCount64() >= until) return false;
     Sleep(1);
   }
-  return false;
 }
 
 int ThreadCount()
@@ -621,6 +623,7 @@ TEST(VyrQueue, DestructionWithPacketsQueuedOrInProgressEndsTheWorker)
   }
   for (const auto& s : samples) EXPECT_EQ(s->RefCount(), 1);
   EXPECT_EQ(CUnknown::ObjectCount(), objectsBefore);
-  for (int i = 0; i < 200 && ThreadCount() > threadsBefore; ++i) Sleep(5);
+  for (const ULONGLONG until = GetTickCount64() + 20000; ThreadCount() > threadsBefore && GetTickCount64() < until;)
+    Sleep(5);
   EXPECT_LE(ThreadCount(), threadsBefore) << "every worker has ended";
 }

@@ -287,6 +287,17 @@ struct Graph {
 
 constexpr LONGLONG Second = 10000000;
 
+// Polls a condition until it holds or the time is up.
+template <class F> bool WaitUntil(F condition, DWORD milliseconds)
+{
+  const ULONGLONG until = GetTickCount64() + milliseconds;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= until) return false;
+    Sleep(20);
+  }
+}
+
 }  // namespace
 
 TEST(VyrGraph, ThePlatformGraphPlaysSeeksAndCompletes)
@@ -339,20 +350,21 @@ TEST(VyrGraph, ThePlatformGraphPlaysSeeksAndCompletes)
   EXPECT_EQ(sources, 1);
 
   EXPECT_EQ(graph.Duration(), stockDuration);
+  // Playback is waited for by condition, with limits far beyond what a loaded or emulated machine needs
+  // (playing starts within a second or two there): the test never measures the machine's speed.
   ASSERT_TRUE(SUCCEEDED(graph.Control->Run()));
-  Sleep(1500);
-  LONGLONG first = graph.Position();
-  Sleep(800);
-  EXPECT_GT(graph.Position(), first) << "the position advances";
-  EXPECT_GT(graph.Position(), 0);
+  ASSERT_TRUE(WaitUntil([&] { return graph.Position() > 0; }, 20000)) << "playback never started";
+  const LONGLONG first = graph.Position();
+  EXPECT_TRUE(WaitUntil([&] { return graph.Position() > first; }, 20000)) << "the position does not advance";
 
+  const DWORD seekStarted = GetTickCount();
   ASSERT_EQ(graph.SeekStopped(5 * Second), S_OK);
-  Sleep(300);
-  LONGLONG landed = graph.Position();
+  const LONGLONG landed = graph.Position();
+  // Playing on from the target: never before it, and never further than the time since the seek.
   EXPECT_GE(landed, 5 * Second);
-  EXPECT_LT(landed, 7 * Second);
+  EXPECT_LE(landed, 5 * Second + (GetTickCount() - seekStarted + 1000) * (Second / 1000));
 
   ASSERT_EQ(graph.SeekStopped(stockDuration - Second), S_OK);
-  EXPECT_TRUE(graph.WaitForEvent(EC_COMPLETE, 15000)) << "EC_COMPLETE at the end";
+  EXPECT_TRUE(graph.WaitForEvent(EC_COMPLETE, 30000)) << "EC_COMPLETE at the end";
   graph.Control->Stop();
 }

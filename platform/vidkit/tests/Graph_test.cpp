@@ -287,7 +287,7 @@ TEST(Graph, RealGraphRendersRunsAndReleasesOurSource)
     EXPECT_EQ(state, State_Running);
     EXPECT_EQ(source->State(), State_Running);
     LONGLONG position = 0;
-    for (int i = 0; i < 100 && position < 3000000; ++i) {
+    for (int i = 0; i < 400 && position < 3000000; ++i) {  // up to 20 s, however loaded the machine
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       ASSERT_EQ(seeking->GetCurrentPosition(&position), S_OK);
     }
