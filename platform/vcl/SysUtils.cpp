@@ -1,5 +1,6 @@
 #include "SysUtils.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -194,34 +195,98 @@ bool ParseInteger(const AnsiString& s, int bits, std::int64_t& result)
   return true;
 }
 
+// A number in TextToFloat's syntax, as written: value = (Negative ? -1 : 1) x Digits x 10^Exponent.
+struct DecimalText {
+  bool Negative = false;
+  std::string Digits;  // every digit before and after the point, leading zeros dropped
+  int Exponent = 0;
+  std::string Number;  // the number without the blanks around it
+};
+
 // TextToFloat's syntax: blanks, sign, digits with one '.', an optional exponent, blanks.
-bool ParseFloat(const AnsiString& s, double& result)
+bool ScanDecimal(const AnsiString& s, DecimalText& d)
 {
   const char* p = s.c_str();
   while (*p == ' ') ++p;
   const char* start = p;
-  if (*p == '+' || *p == '-') ++p;
+  d = DecimalText{};
+  if (*p == '+' || *p == '-') d.Negative = *p++ == '-';
   int digits = 0;
-  while (IsDigit(*p)) ++p, ++digits;
+  auto digit = [&](char c) {
+    ++digits;
+    if (c != '0' || !d.Digits.empty()) d.Digits += c;
+  };
+  while (IsDigit(*p)) digit(*p++);
   if (*p == '.') {
     ++p;
-    while (IsDigit(*p)) ++p, ++digits;
+    while (IsDigit(*p)) digit(*p++), --d.Exponent;
   }
   if (digits == 0) return false;
   if (*p == 'e' || *p == 'E') {
     ++p;
-    if (*p == '+' || *p == '-') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
     if (!IsDigit(*p)) return false;
-    while (IsDigit(*p)) ++p;
+    // Saturated far beyond any representable value: the magnitude only has to stay out of range.
+    int exponent = 0;
+    while (IsDigit(*p)) exponent = std::min(exponent * 10 + (*p++ - '0'), 100000);
+    d.Exponent += negative ? -exponent : exponent;
   }
   const char* end = p;
   while (*p == ' ') ++p;
   if (*p) return false;
-  const std::string number(start, end);
+  d.Number.assign(start, end);
+  return true;
+}
+
+bool ParseFloat(const AnsiString& s, double& result)
+{
+  DecimalText d;
+  if (!ScanDecimal(s, d)) return false;
   errno = 0;
-  const double value = std::strtod(number.c_str(), nullptr);
+  const double value = std::strtod(d.Number.c_str(), nullptr);
   if (errno == ERANGE && std::isinf(value)) return false;
   result = value;
+  return true;
+}
+
+// The exact value of the text in ten-thousandths, rounded half to even as the VCL's FPU conversion
+// does; false when it lies outside the 64-bit range. No binary floating point on the way.
+bool ParseCurrency(const AnsiString& s, std::int64_t& scaled)
+{
+  DecimalText d;
+  if (!ScanDecimal(s, d)) return false;
+  if (d.Digits.empty()) {  // zero, whatever its exponent
+    scaled = 0;
+    return true;
+  }
+  const long long shift = static_cast<long long>(d.Exponent) + 4;  // digits x 10^shift ten-thousandths
+  const long long size = static_cast<long long>(d.Digits.size());
+  const long long kept = shift >= 0 ? size : size + shift;          // digits left of the rounding point
+  if (kept + std::max(shift, 0LL) > 19) return false;               // 20 digits never fit
+  std::uint64_t magnitude = 0;
+  const std::uint64_t limit = d.Negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+  auto append = [&](unsigned digit) {
+    if (magnitude > (limit - digit) / 10) return false;
+    magnitude = magnitude * 10 + digit;
+    return true;
+  };
+  for (long long i = 0; i < kept; ++i)
+    if (!append(static_cast<unsigned>(d.Digits[static_cast<size_t>(i)] - '0'))) return false;
+  for (long long i = 0; i < shift; ++i)
+    if (!append(0)) return false;
+  if (kept < size) {
+    // The first dropped digit decides (an implicit zero when every digit is dropped); an exact half
+    // goes to the even neighbour.
+    const char first = kept >= 0 ? d.Digits[static_cast<size_t>(kept)] : '0';
+    const bool rest = d.Digits.find_first_not_of('0', static_cast<size_t>(std::max(kept + 1, 0LL))) != std::string::npos;
+    const bool up = first > '5' || (first == '5' && (rest || (magnitude & 1) != 0));
+    if (up) {
+      if (magnitude == limit) return false;
+      ++magnitude;
+    }
+  }
+  scaled = d.Negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
   return true;
 }
 
@@ -263,6 +328,17 @@ std::int64_t StrToInt64Def(const AnsiString& s, std::int64_t defaultValue)
 }
 
 bool TryStrToFloat(const AnsiString& s, double& value) { return ParseFloat(s, value); }
+
+bool TryStrToCurr(const AnsiString& s, Currency& value)
+{
+  std::int64_t scaled = 0;
+  if (!ParseCurrency(s, scaled)) return false;
+  value = Currency::FromScaled(scaled);
+  return true;
+}
+
+Currency StrToCurr(const AnsiString& s) { return ConvertOrRaise(s, TryStrToCurr, SInvalidFloat); }
+Currency StrToCurrDef(const AnsiString& s, Currency defaultValue) { return ConvertOrDefault(s, TryStrToCurr, defaultValue); }
 
 double StrToFloat(const AnsiString& s) { return ConvertOrRaise(s, TryStrToFloat, SInvalidFloat); }
 double StrToFloatDef(const AnsiString& s, double defaultValue) { return ConvertOrDefault(s, TryStrToFloat, defaultValue); }

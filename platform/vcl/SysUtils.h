@@ -146,6 +146,11 @@ double StrToFloat(const AnsiString& s);  // EConvertError "'x' is not a valid fl
 double StrToFloatDef(const AnsiString& s, double defaultValue);
 bool TryStrToFloat(const AnsiString& s, double& value);
 AnsiString CurrToStr(Currency value);
+// The decimal text read exactly (no binary floating point), halves to even; text outside the
+// currency range is not a valid value: EConvertError "'x' is not a valid floating point value".
+Currency StrToCurr(const AnsiString& s);
+Currency StrToCurrDef(const AnsiString& s, Currency defaultValue);
+bool TryStrToCurr(const AnsiString& s, Currency& value);
 AnsiString BoolToStr(bool value, bool useBoolStrs = false);
 
 // ---------------------------------------------------------------------------------------------------

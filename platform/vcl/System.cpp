@@ -301,7 +301,7 @@ Currency::Currency(double value)
   Val = std::llrint(value * 10000.0);
 }
 
-Currency::Currency(const AnsiString& text) : Currency(StrToFloat(text)) {}
+Currency::Currency(const AnsiString& text) : Currency(StrToCurr(text)) {}
 
 Currency::operator AnsiString() const { return CurrToStr(*this); }
 

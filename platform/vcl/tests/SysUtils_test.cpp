@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
+#include <random>
 #include <set>
+#include <vector>
 
 #include "Registry.h"
 #include "SysUtils.h"
@@ -43,6 +46,44 @@ TEST(StrToFloatRules, DotDecimalsAndExponents)
   EXPECT_EQ(FloatToStr(123456789012345678.0), AnsiString("1.23456789012346E17"));
   EXPECT_EQ(IntToHex(255, 4), AnsiString("00FF"));
   EXPECT_EQ(IntToHex(-1, 2), AnsiString("FFFFFFFF"));
+}
+
+TEST(CurrencyText, ReadExactlyWithHalvesToEven)
+{
+  auto scaled = [](const char* text) { return StrToCurr(text).Val; };
+  EXPECT_EQ(scaled("922337203685477.5807"), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(scaled("-922337203685477.5808"), std::numeric_limits<std::int64_t>::min());
+  EXPECT_EQ(scaled("12345678901234.5678"), 123456789012345678);
+  EXPECT_EQ(scaled("0.00015"), 2);  // an exact half, to the even neighbour
+  EXPECT_EQ(scaled("0.00025"), 2);
+  EXPECT_EQ(scaled("0.00035"), 4);
+  EXPECT_EQ(scaled("0.000250001"), 3);  // more than half
+  EXPECT_EQ(scaled("-0.00015"), -2);
+  EXPECT_EQ(scaled("0.00004999"), 0);
+  EXPECT_EQ(scaled(" 1.5E2 "), 1500000);
+  EXPECT_EQ(scaled("+7"), 70000);
+  EXPECT_EQ(scaled("0e99999999"), 0);
+  EXPECT_EQ(scaled("1e-99999999"), 0);
+  EXPECT_EQ(scaled("92233720368547758.07e-2"), std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(Currency(AnsiString("0.00015")).Val, 2);
+
+  // Every value past either end is refused, the rounding that would carry past the end too.
+  for (const char* bad : {"922337203685477.5808", "-922337203685477.5809", "1e15", "-1e15",
+                          "922337203685477.58075", "1e99999999", "", " ", "abc", "1.2.3", "1e", "--1", "1,5"})
+    EXPECT_THROW(StrToCurr(bad), EConvertError) << bad;
+  EXPECT_EQ(StrToCurrDef("x", Currency(3)).Val, 30000);
+  Currency kept;
+  EXPECT_FALSE(TryStrToCurr("922337203685477.5808", kept));
+
+  // Text and back over the whole range: the ends, small values, and random 64-bit patterns.
+  std::mt19937_64 random(2026);
+  std::vector<std::int64_t> values{std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max(),
+                                   0, 1, -1, 5, 9999, 10000, -10001};
+  for (int i = 0; i < 3000; ++i) values.push_back(static_cast<std::int64_t>(random()) >> (i % 60));
+  for (std::int64_t v : values) {
+    const AnsiString text = CurrToStr(Currency::FromScaled(v));
+    EXPECT_EQ(StrToCurr(text).Val, v) << text.c_str();
+  }
 }
 
 TEST(FormatRules, DelphiSpecifiers)
