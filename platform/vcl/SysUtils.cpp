@@ -595,6 +595,53 @@ AnsiString StringReplaceAll(const AnsiString& s, const AnsiString& from, const A
   return AnsiString(std::move(r));
 }
 
+namespace {
+
+// Where pattern occurs in text at or after from (a byte offset), compared as AnsiSameText does;
+// npos when nowhere. Upper-cased copies are searched when casing keeps every byte where it was.
+size_t FindText(const std::string& text, const std::string& pattern, size_t from, bool ignoreCase,
+                const std::string& upperText, const std::string& upperPattern)
+{
+  if (!ignoreCase) return text.find(pattern, from);
+  if (upperText.size() == text.size() && upperPattern.size() == pattern.size()) return upperText.find(upperPattern, from);
+  for (size_t at = from; at + pattern.size() <= text.size(); ++at) {
+    if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;  // inside a character
+    if (AnsiSameText(AnsiString(text.substr(at, pattern.size())), AnsiString(pattern))) return at;
+  }
+  return std::string::npos;
+}
+
+}  // namespace
+
+AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, const AnsiString& newPattern,
+                         TReplaceFlags flags)
+{
+  if (oldPattern.IsEmpty()) return s;
+  const bool ignoreCase = flags.Contains(rfIgnoreCase);
+  const std::string& text = s.str();
+  const std::string& pattern = oldPattern.str();
+  const std::string upperText = ignoreCase ? AnsiUpperCase(s).str() : std::string();
+  const std::string upperPattern = ignoreCase ? AnsiUpperCase(oldPattern).str() : std::string();
+  std::string result;
+  size_t done = 0;
+  for (size_t at = FindText(text, pattern, 0, ignoreCase, upperText, upperPattern); at != std::string::npos;
+       at = FindText(text, pattern, done, ignoreCase, upperText, upperPattern)) {
+    result.append(text, done, at - done);
+    result += newPattern.str();
+    done = at + pattern.size();
+    if (!flags.Contains(rfReplaceAll)) break;
+  }
+  result.append(text, done, std::string::npos);
+  return AnsiString(std::move(result));
+}
+
+int AnsiPos(const AnsiString& substr, const AnsiString& s)
+{
+  if (substr.IsEmpty()) return 0;
+  const size_t at = s.str().find(substr.str());
+  return at == std::string::npos ? 0 : static_cast<int>(at) + 1;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // File names
 

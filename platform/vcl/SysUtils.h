@@ -171,6 +171,15 @@ int AnsiCompareText(const AnsiString& a, const AnsiString& b);
 bool AnsiSameText(const AnsiString& a, const AnsiString& b);
 AnsiString QuotedStr(const AnsiString& s);
 AnsiString StringReplaceAll(const AnsiString& s, const AnsiString& from, const AnsiString& to);
+enum TReplaceFlag { rfReplaceAll, rfIgnoreCase };
+using TReplaceFlags = Set<TReplaceFlag, rfReplaceAll, rfIgnoreCase>;
+// The first occurrence of oldPattern, or every one with rfReplaceAll; rfIgnoreCase compares as
+// AnsiSameText does. Replacements are never searched again.
+AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, const AnsiString& newPattern,
+                         TReplaceFlags flags);
+// The 1-based byte position of the first occurrence of substr in s, 0 when there is none (a UTF-8
+// character is never matched from its middle).
+int AnsiPos(const AnsiString& substr, const AnsiString& s);
 
 // ---------------------------------------------------------------------------------------------------
 // File names (both '\' and '/' separate folders; a drive is "X:" or "\\server\share").

@@ -22,6 +22,24 @@ VARIANT ChangeType(const VARIANT& src, VARTYPE vt)
 {
   VARIANT dst;
   VariantInit(&dst);
+  if (IsText(src) && (vt == VT_I8 || vt == VT_CY)) {
+    // 64-bit integers and currency are read from the decimal text itself: through a double they would
+    // lose digits past 2^53 and round twice.
+    const AnsiString text(src.bstrVal ? src.bstrVal : L"");
+    std::int64_t whole = 0;
+    Currency money;
+    if (vt == VT_I8 && TryStrToInt64(text, whole)) {
+      dst.vt = VT_I8;
+      dst.llVal = whole;
+      return dst;
+    }
+    if (vt == VT_CY) {
+      if (!TryStrToCurr(text, money)) CastError();
+      dst.vt = VT_CY;
+      dst.cyVal.int64 = money.Val;
+      return dst;
+    }
+  }
   if (IsText(src) && vt != VT_BSTR && vt != VT_BOOL && vt != VT_DATE) {
     double number = 0;
     if (!TryStrToFloat(AnsiString(src.bstrVal ? src.bstrVal : L""), number)) CastError();

@@ -86,6 +86,25 @@ TEST(CurrencyText, ReadExactlyWithHalvesToEven)
   }
 }
 
+TEST(StringFunctions, StringReplaceFlagsAndAnsiPos)
+{
+  EXPECT_EQ(StringReplace("a-b-c", "-", "+", TReplaceFlags()), AnsiString("a+b-c"));
+  EXPECT_EQ(StringReplace("a-b-c", "-", "+", TReplaceFlags() << rfReplaceAll), AnsiString("a+b+c"));
+  EXPECT_EQ(StringReplace("Hello hello", "HELLO", "x", TReplaceFlags() << rfReplaceAll), AnsiString("Hello hello"));
+  EXPECT_EQ(StringReplace("Hello hello", "HELLO", "x", TReplaceFlags() << rfReplaceAll << rfIgnoreCase), AnsiString("x x"));
+  EXPECT_EQ(StringReplace("Hello hello", "HELLO", "x", TReplaceFlags() << rfIgnoreCase), AnsiString("x hello"));
+  EXPECT_EQ(StringReplace("aaa", "a", "aa", TReplaceFlags() << rfReplaceAll), AnsiString("aaaaaa"));  // not searched again
+  EXPECT_EQ(StringReplace("abc", "", "x", TReplaceFlags() << rfReplaceAll), AnsiString("abc"));
+  // Non-ASCII letters compare without case too (Greek sigma, Cyrillic de), and keep their bytes.
+  EXPECT_EQ(StringReplace("\xCE\xA3\xCF\x83-\xD0\x94", "\xCF\x83", "s", TReplaceFlags() << rfReplaceAll << rfIgnoreCase),
+            AnsiString("ss-\xD0\x94"));
+
+  EXPECT_EQ(AnsiPos("lo", "Hello"), 4);
+  EXPECT_EQ(AnsiPos("x", "Hello"), 0);
+  EXPECT_EQ(AnsiPos("", "Hello"), 0);
+  EXPECT_EQ(AnsiPos("\xD7\x9C", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D"), 3);  // a Hebrew letter, by bytes
+}
+
 TEST(FormatRules, DelphiSpecifiers)
 {
   EXPECT_EQ(Format("%d|%5d|%-5d|%.3d", {7, 42, 42, -5}), AnsiString("7|   42|42   |-005"));
@@ -342,6 +361,19 @@ TEST(Variants, TypesAndConversions)
   EXPECT_DOUBLE_EQ(VarAsType(Variant(AnsiString("3.25")), varDouble).AsDouble(), 3.25);
   EXPECT_THROW(Variant(AnsiString("abc")).AsInteger(), EVariantError);
   EXPECT_THROW(Variant(70000).AsSmallint(), EVariantError);
+
+  // 64-bit integers and currency come from the decimal text exactly, not through a double.
+  const Variant big = VarAsType(Variant(AnsiString("9007199254740993")), varInt64);
+  EXPECT_EQ(VarType(big), varInt64);
+  EXPECT_EQ(big.Raw().llVal, 9007199254740993LL);
+  EXPECT_EQ(VarAsType(Variant(AnsiString("9223372036854775807")), varInt64).Raw().llVal,
+            std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(VarAsType(Variant(AnsiString("922337203685477.5807")), varCurrency).AsCurrency().Val,
+            std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(VarAsType(Variant(AnsiString("1.00005")), varCurrency).AsCurrency().Val, 10000);  // half to even
+  EXPECT_EQ(VarAsType(Variant(AnsiString("1.00015")), varCurrency).AsCurrency().Val, 10002);
+  EXPECT_THROW(VarAsType(Variant(AnsiString("922337203685477.5808")), varCurrency), EVariantError);
+  EXPECT_THROW(VarAsType(Variant(AnsiString("12x")), varInt64), EVariantError);
   EXPECT_THROW(Null().AsString(), EVariantError);
   EXPECT_EQ(VarToStr(Null()), AnsiString());
   const AnsiString hebrew("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D");
