@@ -274,6 +274,7 @@ private:
       FInteger = int64_t(std::strtoull(FText.substr(start, FPos - start).c_str(), nullptr, 16));
       // Up to eight digits are a 32-bit pattern, as Pascal reads them: $FFFFFFFF is -1.
       if (FPos - start <= 8) FInteger = int32_t(uint32_t(FInteger));
+      FOnlyNegative = false;
       FKind = tkIntegerLit;
     } else if (IsDigit(c)) {
       ReadNumber();
@@ -318,7 +319,10 @@ private:
     }
     if (number.size() > 19) Fail("Number too large: " + number);
     unsigned long long v = std::strtoull(number.c_str(), nullptr, 10);
-    if (v > uint64_t(INT64_MAX)) Fail("Number too large: " + number);
+    // 2^63 is only a number after a minus sign: the Int64 minimum, which the binary-to-text
+    // conversion writes as it is.
+    if (v > uint64_t(INT64_MAX) + 1) Fail("Number too large: " + number);
+    FOnlyNegative = v == uint64_t(INT64_MAX) + 1;
     FInteger = int64_t(v);
     FKind = tkIntegerLit;
   }
@@ -428,9 +432,17 @@ private:
       Next();
     }
     if (FKind != tkIntegerLit) Fail("Integer expected");
-    int64_t v = negative ? -FInteger : FInteger;
+    int64_t v = SignedInteger(negative);
     Next();
     return v;
+  }
+
+  // The integer literal just read, with the sign before it; wraps as the Int64 arithmetic of the
+  // format does ($8000000000000000 and its negation are the same pattern).
+  int64_t SignedInteger(bool negative)
+  {
+    if (FOnlyNegative && !negative) Fail("Number too large: 9223372036854775808");
+    return negative ? int64_t(0 - uint64_t(FInteger)) : FInteger;
   }
 
   void ConvertProperty(int depth)
@@ -450,12 +462,12 @@ private:
     if (depth > kMaxTextDepth) Fail("Values nested too deep");
     if (IsChar('-')) {
       Next();
-      if (FKind == tkIntegerLit) return WriteIntegerValue(-FInteger);
+      if (FKind == tkIntegerLit) return WriteIntegerValue(SignedInteger(true));
       if (FKind == tkFloatLit) return WriteFloatValue(-FFloat);
       Fail("Number expected");
     }
     switch (FKind) {
-      case tkIntegerLit: return WriteIntegerValue(FInteger);
+      case tkIntegerLit: return WriteIntegerValue(SignedInteger(false));
       case tkFloatLit: return WriteFloatValue(FFloat);
       case tkStringLit: return ConvertString();
       case tkSymbolIdent: {
@@ -603,6 +615,7 @@ private:
   std::string FToken;
   std::wstring FWide;
   int64_t FInteger = 0;
+  bool FOnlyNegative = false;  // the literal was 9223372036854775808
   double FFloat = 0;
   char FFloatSuffix = 0;
 };

@@ -466,6 +466,13 @@ TEST_F(FilerTest, TextSyntaxVariants)
             "end\r\n",
             canonical);
   EXPECT_EQ(canonical, ToText(ToBinary(canonical)));
+  // The Int64 minimum, as the binary-to-text conversion writes it, reads back: vaInt64 (19), then its
+  // eight bytes. Without the minus sign the same digits are too large.
+  const std::string minimum = ToBinary("object R: TTestRoot\n  Big = -9223372036854775808\nend\n");
+  EXPECT_NE(std::string::npos, minimum.find(std::string("\x03" "Big" "\x13" "\0\0\0\0\0\0\0\x80", 13)));
+  EXPECT_NE(std::string::npos, ToText(minimum).find("Big = -9223372036854775808\r\n"));
+  EXPECT_ANY_THROW(ToBinary("object R: TTestRoot\n  Big = 9223372036854775808\nend\n"));
+  EXPECT_ANY_THROW(ToBinary("object R: TTestRoot\n  Big = -9223372036854775809\nend\n"));
   // Hexadecimal numbers of up to eight digits are 32-bit patterns.
   std::string hex = ToText(ToBinary("object R: TTestRoot\n  A = $FFFFFFFF\n  B = $100000000\nend\n"));
   EXPECT_NE(std::string::npos, hex.find("A = -1\r\n"));
