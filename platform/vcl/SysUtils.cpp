@@ -47,16 +47,47 @@ std::string SpecialFloat(double value)
 }
 
 // Digits and decimal exponent of |value| rounded to `precision` significant digits.
-void Significant(double value, int precision, std::string& digits, int& exponent)
+// The value's decimal digits as the VCL takes them: 18 significant digits of the exact binary value
+// (value = d.ddd... x 10^exponent, digits without the point).
+void DecimalDigits(double value, std::string& digits, int& exponent)
 {
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, std::fabs(value));
+  std::snprintf(buffer, sizeof buffer, "%.17e", std::fabs(value));
   digits.clear();
   const char* p = buffer;
   for (; *p && *p != 'e'; ++p)
     if (IsDigit(*p)) digits += *p;
   exponent = *p == 'e' ? std::atoi(p + 1) : 0;
 }
+
+// Keeps the first `keep` digits, rounding half away from zero on the decimal digits (not the binary
+// value): 2.5 gives 3 and 0.125 gives 0.13, while 2.675, which is 2.67499999... in binary, stays 2.67.
+// A carry out of the first digit adds a leading 1 and raises the exponent; keep <= 0 leaves "" (zero)
+// or, when the first dropped digit rounds up, "1" one place higher.
+void RoundDigits(std::string& digits, int& exponent, int keep)
+{
+  if (keep >= static_cast<int>(digits.size())) return;
+  const bool up = keep >= 0 && digits[static_cast<size_t>(keep)] >= '5';
+  digits.resize(static_cast<size_t>(std::max(keep, 0)));
+  if (!up) return;
+  for (size_t i = digits.size(); i-- > 0;) {
+    if (digits[i] != '9') {
+      ++digits[i];
+      return;
+    }
+    digits[i] = '0';
+  }
+  digits.insert(digits.begin(), '1');
+  ++exponent;
+}
+
+void Significant(double value, int precision, std::string& digits, int& exponent)
+{
+  DecimalDigits(value, digits, exponent);
+  RoundDigits(digits, exponent, precision);
+  digits.resize(static_cast<size_t>(precision), '0');
+}
+
 
 std::string ScientificText(bool negative, const std::string& digits, int exponent, int minExponentDigits, bool plusSign)
 {
@@ -93,13 +124,29 @@ std::string GeneralText(double value, int precision)
 std::string FixedText(double value, int decimals)
 {
   if (!std::isfinite(value)) return SpecialFloat(value);
+  if (decimals < 0) decimals = 0;
   if (decimals > 18) decimals = 18;
-  char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  std::string text(buffer);
-  // "-0.00" is plain zero.
-  if (text[0] == '-' && text.find_first_of("123456789") == std::string::npos) text.erase(0, 1);
-  return text;
+  std::string digits;
+  int exponent = 0;
+  DecimalDigits(value, digits, exponent);
+  if (value == 0) digits.clear();
+  RoundDigits(digits, exponent, exponent + 1 + decimals);
+  std::string whole, fraction;
+  if (digits.empty()) {
+    whole = "0";
+  } else if (exponent >= 0) {
+    const size_t wholeDigits = static_cast<size_t>(exponent) + 1;
+    whole = digits.substr(0, wholeDigits);
+    whole.resize(wholeDigits, '0');
+    if (digits.size() > wholeDigits) fraction = digits.substr(wholeDigits);
+  } else {
+    whole = "0";
+    fraction = std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+  }
+  fraction.resize(static_cast<size_t>(decimals), '0');
+  // A value that rounds to zero is plain zero, never "-0.00".
+  const bool negative = value < 0 && (whole + fraction).find_first_not_of('0') != std::string::npos;
+  return (negative ? "-" : "") + whole + (decimals > 0 ? "." + fraction : "");
 }
 
 std::string ExponentText(double value, int precision)

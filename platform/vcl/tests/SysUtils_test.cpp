@@ -109,12 +109,22 @@ TEST(FormatRules, DelphiSpecifiers)
 {
   EXPECT_EQ(Format("%d|%5d|%-5d|%.3d", {7, 42, 42, -5}), AnsiString("7|   42|42   |-005"));
   EXPECT_EQ(Format("%x %.4x %u", {255, 10, -1}), AnsiString("FF 000A 4294967295"));
-  EXPECT_EQ(Format("%f %.1f %.0f", {1.0, 2.25, 2.5}), AnsiString("1.00 2.2 2"));
+  // Halves round away from zero on the value's decimal digits, as the VCL does; 2.675 is below the half
+  // in binary and stays 2.67.
+  EXPECT_EQ(Format("%f %.1f %.0f", {1.0, 2.25, 2.5}), AnsiString("1.00 2.3 3"));
+  EXPECT_EQ(Format("%.2f %.2f %.2f %.0f", {0.125, 2.675, -0.125, -2.5}), AnsiString("0.13 2.67 -0.13 -3"));
+  EXPECT_EQ(Format("%.2f %.2f %.2f %.1f", {0.005, 0.004, -0.004, 0.96}), AnsiString("0.01 0.00 0.00 1.0"));
+  EXPECT_EQ(Format("%.0f %.2f", {99.5, 1e20}), AnsiString("100 100000000000000000000.00"));
+  EXPECT_EQ(Format("%.2n", {1234567.125}), AnsiString("1,234,567.13"));
+  EXPECT_EQ(Format("%.4e %.3e", {2.0625, 2.0005}), AnsiString("2.063E+000 2.00E+000"));  // 2.0005 is below the half in binary
+  EXPECT_EQ(Format("%.2g", {0.125}), AnsiString("0.13"));
+  EXPECT_EQ(FloatToStr(1234567890123465.0), AnsiString("1.23456789012347E15"));
+  EXPECT_EQ(FloatToStr(0.1), AnsiString("0.1"));
   EXPECT_EQ(Format("%g %g", {0.5, 1e20}), AnsiString("0.5 1E20"));
   EXPECT_EQ(Format("%e", {1234.5}), AnsiString("1.23450000000000E+003"));
   EXPECT_EQ(Format("%n", {1234567.891}), AnsiString("1,234,567.89"));
   EXPECT_EQ(Format("[%s] [%6s] [%-6s] [%.2s]", {"abc", "abc", "abc", "abc"}), AnsiString("[abc] [   abc] [abc   ] [ab]"));
-  EXPECT_EQ(Format("%*d|%.*f", {4, 7, 1, 0.25}), AnsiString("   7|0.2"));
+  EXPECT_EQ(Format("%*d|%.*f", {4, 7, 1, 0.25}), AnsiString("   7|0.3"));
   EXPECT_EQ(Format("%1:s %0:s %s", {"a", "b"}), AnsiString("b a b"));
   EXPECT_EQ(Format("100%%", {}), AnsiString("100%"));
   EXPECT_EQ(FormatArgs("%s=%d", AnsiString("n"), 3), AnsiString("n=3"));
