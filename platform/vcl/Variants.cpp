@@ -275,20 +275,53 @@ void Variant::PutElement(const Variant& value, const std::vector<int>& indices)
   Check(SafeArrayPutElement(array, index.data(), ElementData(converted.value_, elementType)), SVarArrayBounds);
 }
 
+namespace {
+
+bool IsNumber(const VARIANT& v)
+{
+  switch (v.vt) {
+    case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_I8: case VT_UI8:
+    case VT_INT: case VT_UINT: case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// VarCmp's answer, except that a number and a text compare as numbers, as the VCL compares them:
+// the text is read as a number first (1 = '1', 10 > '9'), and text that is no number raises.
+// The platform would rank every number below every text instead.
+HRESULT CompareValues(const VARIANT& a, const VARIANT& b)
+{
+  if ((IsNumber(a) && IsText(b)) || (IsText(a) && IsNumber(b))) {
+    VARIANT x = ChangeType(a, VT_R8), y = ChangeType(b, VT_R8);
+    return x.dblVal < y.dblVal ? VARCMP_LT : x.dblVal > y.dblVal ? VARCMP_GT : VARCMP_EQ;
+  }
+  const HRESULT r = VarCmp(const_cast<VARIANT*>(&a), const_cast<VARIANT*>(&b), LOCALE_USER_DEFAULT, 0);
+  if (FAILED(r)) throw EVariantError(SInvalidVarOp);
+  return r;
+}
+
+}  // namespace
+
 bool operator==(const Variant& a, const Variant& b)
 {
   if (a.IsEmpty() || b.IsEmpty()) return a.IsEmpty() && b.IsEmpty();
   if (a.IsNull() || b.IsNull()) return a.IsNull() && b.IsNull();
-  const HRESULT r = VarCmp(const_cast<VARIANT*>(&a.value_), const_cast<VARIANT*>(&b.value_), LOCALE_USER_DEFAULT, 0);
-  if (FAILED(r)) throw EVariantError(SInvalidVarOp);
-  return r == VARCMP_EQ;
+  return CompareValues(a.value_, b.value_) == VARCMP_EQ;
 }
 
-bool operator<(const Variant& a, const Variant& b)
+bool operator<(const Variant& a, const Variant& b) { return CompareValues(a.value_, b.value_) == VARCMP_LT; }
+bool operator>(const Variant& a, const Variant& b) { return CompareValues(a.value_, b.value_) == VARCMP_GT; }
+bool operator<=(const Variant& a, const Variant& b)
 {
-  const HRESULT r = VarCmp(const_cast<VARIANT*>(&a.value_), const_cast<VARIANT*>(&b.value_), LOCALE_USER_DEFAULT, 0);
-  if (FAILED(r)) throw EVariantError(SInvalidVarOp);
-  return r == VARCMP_LT;
+  const HRESULT r = CompareValues(a.value_, b.value_);
+  return r == VARCMP_LT || r == VARCMP_EQ;
+}
+bool operator>=(const Variant& a, const Variant& b)
+{
+  const HRESULT r = CompareValues(a.value_, b.value_);
+  return r == VARCMP_GT || r == VARCMP_EQ;
 }
 
 // ---------------------------------------------------------------------------------------------------

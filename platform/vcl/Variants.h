@@ -101,10 +101,15 @@ public:
   // Clears the variant and answers its VARIANT to receive an out parameter.
   VARIANT* Out();
 
-  // Equality as the platform's VarCmp decides; empty equals empty and null equals null only.
+  // Comparison as the platform's VarCmp decides, except that a number and a text compare as numbers
+  // (the text read as one; text that is none raises EVariantError), as in the VCL. Empty equals empty
+  // and null equals null only.
   friend bool operator==(const Variant& a, const Variant& b);
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
   friend bool operator<(const Variant& a, const Variant& b);
+  friend bool operator>(const Variant& a, const Variant& b);
+  friend bool operator<=(const Variant& a, const Variant& b);
+  friend bool operator>=(const Variant& a, const Variant& b);
 
 private:
   void Clear();

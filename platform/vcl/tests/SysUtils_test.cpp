@@ -400,6 +400,15 @@ TEST(Variants, Comparison)
   EXPECT_FALSE(Variant() == Null());
   EXPECT_TRUE(Null() == Null());
   EXPECT_TRUE(Variant(1) < Variant(2));
+  // A number and a text compare as numbers, the text read first.
+  EXPECT_TRUE(Variant(1) == Variant(AnsiString("1")));
+  EXPECT_TRUE(Variant(AnsiString("1.5")) == Variant(1.5));
+  EXPECT_FALSE(Variant(10) < Variant(AnsiString("9")));
+  EXPECT_TRUE(Variant(10) > Variant(AnsiString("9")));
+  EXPECT_TRUE(Variant(AnsiString("9")) <= Variant(10));
+  EXPECT_TRUE(Variant(10) >= Variant(AnsiString("10")));
+  EXPECT_THROW((void)(Variant(AnsiString("abc")) == Variant(1)), EVariantError);
+  EXPECT_TRUE(Variant(AnsiString("10")) < Variant(AnsiString("9")));  // two texts still compare as text
   Variant copy = Variant(AnsiString("kept"));
   Variant other(copy);
   EXPECT_EQ(VarType(other), varString);
