@@ -46,7 +46,6 @@ std::string SpecialFloat(double value)
   return value < 0 ? "-INF" : "INF";
 }
 
-// Digits and decimal exponent of |value| rounded to `precision` significant digits.
 // The value's decimal digits as the VCL takes them: 18 significant digits of the exact binary value
 // (value = d.ddd... x 10^exponent, digits without the point).
 void DecimalDigits(double value, std::string& digits, int& exponent)
@@ -81,13 +80,13 @@ void RoundDigits(std::string& digits, int& exponent, int keep)
   ++exponent;
 }
 
+// Digits and decimal exponent of |value| rounded to `precision` significant digits.
 void Significant(double value, int precision, std::string& digits, int& exponent)
 {
   DecimalDigits(value, digits, exponent);
   RoundDigits(digits, exponent, precision);
   digits.resize(static_cast<size_t>(precision), '0');
 }
-
 
 std::string ScientificText(bool negative, const std::string& digits, int exponent, int minExponentDigits, bool plusSign)
 {
