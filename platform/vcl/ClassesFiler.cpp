@@ -1,8 +1,13 @@
 // Component streaming: TFiler, TReader and TWriter over the VCL binary component format ("TPF0").
 #include "Classes.h"
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
+
+// Extended values are streamed as the bytes of a long double: MinGW's long double is the x87 80-bit
+// format on both targets, so nothing is lost on the way in or out.
+static_assert(LDBL_MANT_DIG == 64 && sizeof(long double) >= 10, "long double must be the x87 extended format");
 
 VCL_IMPLEMENT_CLASS(TFiler)
 VCL_IMPLEMENT_CLASS(TReader)
@@ -194,9 +199,9 @@ long double TReader::ReadFloat()
 {
   if (NextValue() != vaExtended) return ReadInteger();
   ReadValue();
-  unsigned char b[10];
-  Read(b, 10);
-  return ExtendedToDouble(b);
+  long double value = 0;
+  Read(&value, 10);
+  return value;
 }
 
 float TReader::ReadSingle()
@@ -826,7 +831,7 @@ void TWriter::WriteFloat(long double value)
 {
   unsigned char b[11];
   b[0] = vaExtended;
-  DoubleToExtended(static_cast<double>(value), b + 1);
+  std::memcpy(b + 1, &value, 10);
   Write(b, 11);
 }
 

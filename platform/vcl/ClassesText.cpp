@@ -77,7 +77,7 @@ private:
         return;
       case vaInt8: case vaInt16: case vaInt32: Put(std::to_string(FReader.ReadInteger())); return;
       case vaInt64: Put(std::to_string(FReader.ReadInt64())); return;
-      case vaExtended: Put(FloatText(double(FReader.ReadFloat()))); return;
+      case vaExtended: Put(FloatText(FReader.ReadFloat())); return;
       case vaSingle: Put(FloatText(FReader.ReadSingle()) + "s"); return;
       case vaCurrency: Put(std::to_string(FReader.ReadCurrency().Val) + "c"); return;
       case vaDate: Put(FloatText(double(FReader.ReadDate())) + "d"); return;
@@ -141,13 +141,18 @@ private:
     Put(">");
   }
 
-  static std::string FloatText(double v)
+  // The shortest text, from 15 significant digits up, that reads back to exactly the value held:
+  // `same` says whether a parsed text gives the value again (an extended, a double or a single).
+  template <class T>
+  static std::string FloatText(T v)
   {
-    if (!std::isfinite(v)) return v > 0 ? "1E5000" : v < 0 ? "-1E5000" : "0";
-    char buf[40];
-    for (int precision = 15; precision <= 17; ++precision) {
-      std::snprintf(buf, sizeof buf, "%.*g", precision, v);
-      if (std::strtod(buf, nullptr) == v) break;
+    const long double value = v;
+    if (std::isnan(value)) return "0";
+    if (std::isinf(value)) return value > 0 ? "1E5000" : "-1E5000";
+    char buf[64];
+    for (int precision = 15; precision <= 21; ++precision) {
+      __mingw_snprintf(buf, sizeof buf, "%.*Lg", precision, value);
+      if (static_cast<T>(__mingw_strtold(buf, nullptr)) == v) break;
     }
     std::string s(buf);
     size_t e = s.find_first_of("eE");
@@ -162,7 +167,7 @@ private:
       if (mantissa.find('.') == std::string::npos) mantissa += ".0";
       return mantissa + "E" + (negative ? "-" : "") + exponent;
     }
-    // Fixed notation with eighteen decimals, as the VCL writes extended values.
+    // Fixed notation with at least eighteen decimals, as the VCL writes extended values.
     size_t dot = s.find('.');
     if (dot == std::string::npos) {
       s += ".";
@@ -313,7 +318,8 @@ private:
       isFloat = true;
     }
     if (isFloat) {
-      FFloat = std::strtod(number.c_str(), nullptr);
+      // Read in extended precision: parsing as double first would round twice.
+      FFloat = __mingw_strtold(number.c_str(), nullptr);
       FKind = tkFloatLit;
       return;
     }
@@ -500,12 +506,16 @@ private:
     Next();
   }
 
-  void WriteFloatValue(double v)
+  void WriteFloatValue(long double v)
   {
     switch (FFloatSuffix) {
       case 's': FWriter.WriteSingle(float(v)); break;
-      case 'c': FWriter.WriteCurrency(Currency::FromScaled(std::llround(v))); break;
-      case 'd': FWriter.WriteDate(TDateTime(v)); break;
+      case 'c':
+        // The scaled currency value; an extended holds every 64-bit integer exactly.
+        if (!(v >= -9223372036854775808.0L && v < 9223372036854775807.5L)) Fail("Number too large");
+        FWriter.WriteCurrency(Currency::FromScaled(std::llroundl(v)));
+        break;
+      case 'd': FWriter.WriteDate(TDateTime(double(v))); break;
       default: FWriter.WriteFloat(v); break;
     }
     Next();
@@ -616,7 +626,7 @@ private:
   std::wstring FWide;
   int64_t FInteger = 0;
   bool FOnlyNegative = false;  // the literal was 9223372036854775808
-  double FFloat = 0;
+  long double FFloat = 0;
   char FFloatSuffix = 0;
 };
 

@@ -371,7 +371,7 @@ TEST_F(FilerTest, TextFormOfAWholeTree)
       "    Flag = True\r\n"
       "    Letter = 'q'\r\n"
       "    Colors = [tcRed, tcBlack]\r\n"
-      "    Ratio = 0.100000000000000000\r\n"
+      "    Ratio = 0.10000000000000000555\r\n"  // a double widened to extended, every bit kept
       "    Single = 1.500000000000000000s\r\n"
       "    Money = -123456789c\r\n"
       "    When = 45000.250000000000000000d\r\n"
@@ -482,6 +482,71 @@ TEST_F(FilerTest, TextSyntaxVariants)
   EXPECT_NE(std::string::npos, bin.find(std::string("\x01" "A" "\x06\x03" "abc", 7)));
   EXPECT_NE(std::string::npos, bin.find(std::string("\x01" "B" "\x12\x02\x00\x00\x00\xD0\x05\xD1\x05", 11)));
   EXPECT_NE(std::string::npos, bin.find(std::string("\x01" "C" "\x12\x01\x00\x00\x00\xC8\x00", 9)));
+}
+
+// The ten bytes of the vaExtended value that the text form gives for one property "X = text".
+std::string ExtendedBytesOf(const std::string& number)
+{
+  const std::string binary = ToBinary("object R: TTestRoot\n  X = " + number + "\nend\n");
+  const size_t at = binary.find(std::string("\x01" "X" "\x05", 3));
+  if (at == std::string::npos) return "no extended value in " + Hex(binary);
+  return Hex(binary.substr(at + 3, 10));
+}
+
+TEST_F(FilerTest, ExtendedTextIsReadAndWrittenInFullPrecision)
+{
+  // Mantissa (little-endian, eight bytes) then sign and exponent: read in extended precision, 0.1 is
+  // CCCCCCCCCCCCCCCD, not a double's CCCCCCCCCCCCD000 widened.
+  EXPECT_EQ("CD CC CC CC CC CC CC CC FB 3F", ExtendedBytesOf("0.1"));
+  EXPECT_EQ("AB AA AA AA AA AA AA AA FD 3F", ExtendedBytesOf("0.333333333333333333333"));
+  EXPECT_EQ("3B DF 4F 8D 97 6E 12 83 F5 3F", ExtendedBytesOf("0.001"));
+  EXPECT_EQ("00 00 00 00 00 00 00 80 FF 3F", ExtendedBytesOf("1.0"));
+  EXPECT_EQ("00 00 00 00 00 00 00 C0 00 C0", ExtendedBytesOf("-3.0"));
+  // Beyond the double range the values stay finite (exponents 16383 + 1328 and 16383 - 1329).
+  EXPECT_EQ("E6 F9 9F CB C8 3F 76 DA 2F 45", ExtendedBytesOf("1E400"));
+  EXPECT_EQ("FA FA 1E C9 07 7E FE 95 CE 3A", ExtendedBytesOf("1E-400"));
+  EXPECT_EQ("00 00 00 00 00 00 00 80 FF 7F", ExtendedBytesOf("1E5000"));  // beyond extended: infinity
+
+  // Text -> binary -> text -> binary is exact, and the text of a value read from text is that text.
+  const char* values[] = {"0.1", "1E300", "1.5E-10", "0.001", "0.333333333333333333", "1E400", "1E-400",
+                          "-1.18973149535723176E4932", "3.64519953188247460E-4951", "123456789012345678",
+                          "2.71828182845904524", "0.5"};
+  for (const char* value : values) {
+    SCOPED_TRACE(value);
+    const std::string first = ToBinary(std::string("object R: TTestRoot\n  X = ") + value + "\nend\n");
+    const std::string text = ToText(first);
+    EXPECT_EQ(first, ToBinary(text));
+  }
+  EXPECT_NE(std::string::npos, ToText(ToBinary("object R: TTestRoot\n  X = 1E400\nend\n")).find("X = 1.0E400\r\n"));
+  EXPECT_NE(std::string::npos, ToText(ToBinary("object R: TTestRoot\n  X = -1E-400\nend\n")).find("X = -1.0E-400\r\n"));
+  EXPECT_NE(std::string::npos, ToText(ToBinary("object R: TTestRoot\n  X = 0.1\nend\n")).find("X = 0.100000000000000000\r\n"));
+
+  // Binary -> text -> binary keeps every bit of arbitrary extended values, doubles widened included.
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 2000; ++i) {
+    long double value = 0;
+    const uint64_t mantissa = rng() | (uint64_t(1) << 63);
+    const uint16_t exponent = uint16_t(1 + rng() % 0x7FFE) | uint16_t(i % 2 ? 0x8000 : 0);
+    std::memcpy(&value, &mantissa, 8);
+    std::memcpy(reinterpret_cast<char*>(&value) + 8, &exponent, 2);
+    if (i % 3 == 0) value = static_cast<long double>(static_cast<double>(rng()) / 3.0);
+    const std::string binary = Written([&](TWriter& w) {
+      w.WriteSignature();
+      w.WriteStr("TTestRoot");
+      w.WriteStr("R");
+      w.WriteStr("X");
+      w.WriteFloat(value);
+      w.WriteListEnd();
+      w.WriteListEnd();
+    });
+    ASSERT_EQ(binary, ToBinary(ToText(binary))) << ToText(binary);
+  }
+  // Currency in the text form is the scaled 64-bit value, over its whole range.
+  for (const char* scaled : {"-9223372036854775808c", "9223372036854775807c", "1c"}) {
+    const std::string text = std::string("object R: TTestRoot\n  M = ") + scaled + "\nend\n";
+    EXPECT_NE(std::string::npos, ToText(ToBinary(text)).find(std::string("M = ") + scaled + "\r\n")) << scaled;
+  }
+  EXPECT_ANY_THROW(ToBinary("object R: TTestRoot\n  M = 9223372036854775808c\nend\n"));
 }
 
 TEST_F(FilerTest, MalformedTextRaisesParserErrorsWithTheLine)
