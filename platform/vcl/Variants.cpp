@@ -1,5 +1,6 @@
 #include "Variants.h"
 
+#include <climits>
 #include <cmath>
 
 #include "Consts.h"
@@ -383,3 +384,145 @@ Variant VarArrayCreate(std::initializer_list<int> bounds, unsigned short varType
 int VarArrayDimCount(const Variant& v) { return v.ArrayDimCount(); }
 int VarArrayLowBound(const Variant& v, int dim) { return v.ArrayLowBound(dim); }
 int VarArrayHighBound(const Variant& v, int dim) { return v.ArrayHighBound(dim); }
+
+void VarArrayRedim(Variant& a, int highBound)
+{
+  const int dims = a.ArrayDimCount();
+  if (dims == 0) throw EVariantError(SVarNotArray);
+  const int low = a.ArrayLowBound(dims);
+  if (highBound < low - 1) throw EVariantError(SVarArrayCreate);
+  SAFEARRAYBOUND bound{static_cast<ULONG>(highBound - low + 1), low};
+  const HRESULT hr = SafeArrayRedim(ArrayOf(a.Raw()), &bound);
+  if (hr == DISP_E_ARRAYISLOCKED) throw EVariantError(SVarArrayLocked);
+  Check(hr, SVarArrayCreate);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Arithmetic
+
+namespace {
+
+// The classes an operand falls into, in the order results widen.
+enum class Num { Integer, Int64, Currency, Date, Double };
+
+struct Operand {
+  Num kind = Num::Integer;
+  std::int64_t whole = 0;  // Integer and Int64; the scaled value for Currency
+  double real = 0;         // Date and Double
+};
+
+Operand OperandOf(const VARIANT& v)
+{
+  Operand o;
+  switch (v.vt) {
+    case VT_EMPTY: return o;
+    case VT_BOOL: o.whole = v.boolVal ? -1 : 0; return o;
+    case VT_I1: o.whole = v.cVal; return o;
+    case VT_UI1: o.whole = v.bVal; return o;
+    case VT_I2: o.whole = v.iVal; return o;
+    case VT_UI2: o.whole = v.uiVal; return o;
+    case VT_I4: o.whole = v.lVal; return o;
+    case VT_INT: o.whole = v.intVal; return o;
+    case VT_UI4: o.kind = Num::Int64; o.whole = v.ulVal; return o;
+    case VT_I8: o.kind = Num::Int64; o.whole = v.llVal; return o;
+    case VT_CY: o.kind = Num::Currency; o.whole = v.cyVal.int64; return o;
+    case VT_DATE: o.kind = Num::Date; o.real = v.date; return o;
+    case VT_R4: o.kind = Num::Double; o.real = v.fltVal; return o;
+    case VT_R8: o.kind = Num::Double; o.real = v.dblVal; return o;
+    case VT_BSTR: o.kind = Num::Double; o.real = ChangeType(v, VT_R8).dblVal; return o;
+    default: throw EVariantError(SInvalidVarOp);
+  }
+}
+
+double RealOf(const Operand& o)
+{
+  switch (o.kind) {
+    case Num::Currency: return static_cast<double>(o.whole) / 10000.0;
+    case Num::Date: case Num::Double: return o.real;
+    default: return static_cast<double>(o.whole);
+  }
+}
+
+// The scaled currency value of an integer or currency operand; false when it does not fit.
+bool ScaledOf(const Operand& o, std::int64_t& scaled)
+{
+  if (o.kind == Num::Currency) return scaled = o.whole, true;
+  return !__builtin_mul_overflow(o.whole, std::int64_t{10000}, &scaled);
+}
+
+Variant RealResult(double value, Num kind)
+{
+  if (!std::isfinite(value)) throw EOverflow("Floating point overflow");
+  return kind == Num::Date ? Variant(TDateTime(value)) : Variant(value);
+}
+
+Variant IntegerResult(std::int64_t value, bool int64)
+{
+  if (!int64 && value >= INT_MIN && value <= INT_MAX) return Variant(static_cast<int>(value));
+  Variant v;
+  VARIANT* raw = v.Out();
+  raw->vt = VT_I8;
+  raw->llVal = value;
+  return v;
+}
+
+double RealOp(char op, double x, double y)
+{
+  switch (op) {
+    case '+': return x + y;
+    case '-': return x - y;
+    case '*': return x * y;
+    default:
+      if (y == 0) throw EZeroDivide("Floating point division by zero");
+      return x / y;
+  }
+}
+
+Variant Arithmetic(char op, const Variant& a, const Variant& b)
+{
+  if (a.IsArray() || b.IsArray()) throw EVariantError(SInvalidVarOp);
+  if (a.IsNull() || b.IsNull()) return Null();
+  const bool textA = IsText(a.Raw()) || a.IsEmpty(), textB = IsText(b.Raw()) || b.IsEmpty();
+  if (op == '+' && textA && textB && !(a.IsEmpty() && b.IsEmpty())) return Variant(a.AsString() + b.AsString());
+  const Operand x = OperandOf(a.Raw()), y = OperandOf(b.Raw());
+  if (op == '/') return RealResult(RealOp(op, RealOf(x), RealOf(y)), Num::Double);
+  // A date moved by a number stays a date; everything else widens to the wider operand.
+  Num kind = std::max(x.kind, y.kind);
+  if (kind == Num::Date && ((x.kind == Num::Date && y.kind == Num::Date) || op == '*')) kind = Num::Double;
+  if (kind == Num::Date && op == '-' && y.kind == Num::Date) kind = Num::Double;
+  if (kind >= Num::Date) return RealResult(RealOp(op, RealOf(x), RealOf(y)), kind);
+  if (kind == Num::Currency) {
+    std::int64_t p = 0, q = 0, r = 0;
+    bool overflow = !ScaledOf(x, p) || !ScaledOf(y, q);
+    if (!overflow && op == '+') overflow = __builtin_add_overflow(p, q, &r);
+    if (!overflow && op == '-') overflow = __builtin_sub_overflow(p, q, &r);
+    if (!overflow && op == '*') {
+      // Exact when one side is a whole number; currency times currency rounds to four places.
+      if (x.kind != Num::Currency) overflow = __builtin_mul_overflow(x.whole, q, &r);
+      else if (y.kind != Num::Currency) overflow = __builtin_mul_overflow(p, y.whole, &r);
+      else {
+        const long double product = static_cast<long double>(p) * static_cast<long double>(q) / 10000.0L;
+        overflow = !(std::fabs(product) < 9223372036854775807.0L);
+        if (!overflow) r = std::llroundl(product);
+      }
+    }
+    if (overflow) throw EOverflow("Arithmetic overflow");
+    return Variant(Currency::FromScaled(r));
+  }
+  std::int64_t r = 0;
+  bool overflow = false;
+  switch (op) {
+    case '+': overflow = __builtin_add_overflow(x.whole, y.whole, &r); break;
+    case '-': overflow = __builtin_sub_overflow(x.whole, y.whole, &r); break;
+    default: overflow = __builtin_mul_overflow(x.whole, y.whole, &r); break;
+  }
+  if (overflow) return RealResult(RealOp(op, RealOf(x), RealOf(y)), Num::Double);
+  return IntegerResult(r, kind == Num::Int64);
+}
+
+}  // namespace
+
+Variant operator+(const Variant& a, const Variant& b) { return Arithmetic('+', a, b); }
+Variant operator-(const Variant& a, const Variant& b) { return Arithmetic('-', a, b); }
+Variant operator*(const Variant& a, const Variant& b) { return Arithmetic('*', a, b); }
+Variant operator/(const Variant& a, const Variant& b) { return Arithmetic('/', a, b); }

@@ -111,6 +111,20 @@ public:
   friend bool operator<=(const Variant& a, const Variant& b);
   friend bool operator>=(const Variant& a, const Variant& b);
 
+  // Arithmetic with the VCL's conversions: Null with anything is Null, empty counts as 0 (or as ''
+  // beside a text), text + text joins, text beside a number is read as a number ('12' + 1 = 13;
+  // text that is none raises EVariantError). Integers stay integers while they fit (then Int64, then
+  // double), currency stays exact, a date plus or minus a number is a date, '/' always gives a double.
+  // Division by zero raises EZeroDivide; arrays and objects raise EVariantError.
+  friend Variant operator+(const Variant& a, const Variant& b);
+  friend Variant operator-(const Variant& a, const Variant& b);
+  friend Variant operator*(const Variant& a, const Variant& b);
+  friend Variant operator/(const Variant& a, const Variant& b);
+  Variant& operator+=(const Variant& b) { return *this = *this + b; }
+  Variant& operator-=(const Variant& b) { return *this = *this - b; }
+  Variant& operator*=(const Variant& b) { return *this = *this * b; }
+  Variant& operator/=(const Variant& b) { return *this = *this / b; }
+
 private:
   void Clear();
   VARIANT value_;
@@ -134,3 +148,5 @@ Variant VarArrayCreate(const int* bounds, int boundsHigh, unsigned short varType
 int VarArrayDimCount(const Variant& v);
 int VarArrayLowBound(const Variant& v, int dim);
 int VarArrayHighBound(const Variant& v, int dim);
+// Gives the last (rightmost) dimension the new high bound, keeping the elements that stay in range.
+void VarArrayRedim(Variant& a, int highBound);
