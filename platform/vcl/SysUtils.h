@@ -42,8 +42,10 @@ struct TVarRec {
 
 // Delphi's Format: "%" [index ":"] ["-"] [width] ["." prec] type, type one of d u e f g n m p s x,
 // width and precision may be "*" (taken from the arguments); "%%" is a percent sign. %x gives
-// upper-case digits; %f, %n and %m default to two decimals; %d with a precision pads with zeros.
-// A specifier that does not suit its argument raises EConvertError.
+// upper-case digits; %f and %n default to two decimals, %m to CurrencyDecimals and follows the
+// currency settings below; %d with a precision pads with zeros. Floating values are taken as 18
+// significant decimal digits and rounded half away from zero. Any other type letter, or a specifier
+// that does not suit its argument, raises EConvertError.
 AnsiString Format(const AnsiString& format, std::initializer_list<TVarRec> args);
 // C++Builder's form: args[0..high].
 AnsiString Format(const AnsiString& format, const TVarRec* args, int high);
@@ -52,6 +54,28 @@ AnsiString FormatArgs(const AnsiString& format, const A&... args)
 {
   return Format(format, {TVarRec(args)...});
 }
+
+// ---------------------------------------------------------------------------------------------------
+// Format settings, the VCL's global variables. The stand-in's defaults are fixed, not taken from the
+// user's locale, so that text is the same on every machine; a program may assign them.
+extern AnsiString CurrencyString;        // "$"
+extern unsigned char CurrencyFormat;     // where the symbol goes: 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
+extern unsigned char NegCurrFormat;      // 0..15, the platform's negative-currency orders: 0 "($1)", 1 "-$1", ...
+extern unsigned char CurrencyDecimals;   // 2
+extern char ThousandSeparator;           // ',' (0: none)
+extern char DecimalSeparator;            // '.' in output; parsing always takes '.'
+extern char DateSeparator;               // '/'
+extern char TimeSeparator;               // ':'
+extern AnsiString ShortDateFormat;       // "dd/mm/yyyy"
+extern AnsiString LongDateFormat;        // "dddd, d mmmm yyyy"
+extern AnsiString ShortTimeFormat;       // "hh:nn"
+extern AnsiString LongTimeFormat;        // "hh:nn:ss"
+extern AnsiString TimeAMString;          // "AM"
+extern AnsiString TimePMString;          // "PM"
+extern AnsiString ShortMonthNames[12];   // English
+extern AnsiString LongMonthNames[12];
+extern AnsiString ShortDayNames[7];      // Sunday first
+extern AnsiString LongDayNames[7];
 
 // ---------------------------------------------------------------------------------------------------
 // The exception family. Message is public, as in the VCL.
@@ -142,6 +166,16 @@ AnsiString IntToStr(std::int64_t value);
 AnsiString IntToHex(int value, int digits);
 AnsiString IntToHex(std::int64_t value, int digits);
 AnsiString FloatToStr(double value);  // 15 significant digits, general format
+enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
+// Precision: significant digits (1..18); digits: decimals for ffFixed/ffNumber/ffCurrency (0..18),
+// minimum exponent digits for ffGeneral/ffExponent (0..4). A value with more whole digits than the
+// precision is shown in the general form.
+AnsiString FloatToStrF(double value, TFloatFormat format, int precision, int digits);
+// Sections "positive;negative;zero" of placeholders 0 and #, '.', ',' (thousands), E+ E- e+ e- with
+// up to four 0s, and quoted text; everything else is copied. An empty format is FloatToStr.
+AnsiString FormatFloat(const AnsiString& format, double value);
+// As FloatToStrF over every digit a currency holds (no rounding through binary floating point).
+AnsiString CurrToStrF(Currency value, TFloatFormat format, int digits);
 double StrToFloat(const AnsiString& s);  // EConvertError "'x' is not a valid floating point value"
 double StrToFloatDef(const AnsiString& s, double defaultValue);
 bool TryStrToFloat(const AnsiString& s, double& value);
@@ -249,11 +283,14 @@ void DecodeTime(TDateTime time, unsigned short& hour, unsigned short& min, unsig
 int DayOfWeek(TDateTime date);  // 1 = Sunday
 bool IsLeapYear(unsigned short year);
 int DaysInMonth(unsigned short year, unsigned short month);
-// The short date and long time forms of this stand-in: "dd/mm/yyyy" and "hh:nn:ss".
+// ShortDateFormat, LongTimeFormat, and both ("c") unless the time is midnight.
 AnsiString DateToStr(TDateTime date);
 AnsiString TimeToStr(TDateTime time);
 AnsiString DateTimeToStr(TDateTime dateTime);
-// Basic FormatDateTime: d dd m mm yy yyyy h hh n nn s ss z zzz, am/pm, quoted text, '/' and ':'.
+// The VCL 5 tokens, letter case ignored: c, d dd ddd dddd ddddd dddddd, m mm mmm mmmm (minutes right
+// after an hour token), yy yyyy, h hh, n nn, s ss, z zzz, t tt, am/pm a/p (shown in the case written),
+// ampm (TimeAMString/TimePMString), / and : (the separators), quoted text. Other characters are
+// copied, but a letter that is no token raises EConvertError. An empty format is "c".
 AnsiString FormatDateTime(const AnsiString& format, TDateTime dateTime);
 
 // ---------------------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Conversions, Format, file names and searches, dates, registry and variants.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -11,7 +12,46 @@
 #include "SysUtils.h"
 #include "Variants.h"
 
+// Failures show the text, not the bytes of the string object.
+std::ostream& operator<<(std::ostream& os, const AnsiString& s) { return os << '"' << s.c_str() << '"'; }
+
 namespace {
+
+// Restores the format settings a test changes.
+class FormatSettingsGuard {
+public:
+  FormatSettingsGuard()
+      : currency_(CurrencyString), format_(CurrencyFormat), neg_(NegCurrFormat), decimals_(CurrencyDecimals),
+        thousand_(ThousandSeparator), decimal_(DecimalSeparator), shortDate_(ShortDateFormat),
+        longDate_(LongDateFormat), shortTime_(ShortTimeFormat), longTime_(LongTimeFormat), am_(TimeAMString),
+        pm_(TimePMString), dateSep_(DateSeparator), timeSep_(TimeSeparator)
+  {
+  }
+  ~FormatSettingsGuard()
+  {
+    CurrencyString = currency_;
+    CurrencyFormat = format_;
+    NegCurrFormat = neg_;
+    CurrencyDecimals = decimals_;
+    ThousandSeparator = thousand_;
+    DecimalSeparator = decimal_;
+    ShortDateFormat = shortDate_;
+    LongDateFormat = longDate_;
+    ShortTimeFormat = shortTime_;
+    LongTimeFormat = longTime_;
+    TimeAMString = am_;
+    TimePMString = pm_;
+    DateSeparator = dateSep_;
+    TimeSeparator = timeSep_;
+  }
+
+private:
+  AnsiString currency_;
+  unsigned char format_, neg_, decimals_;
+  char thousand_, decimal_;
+  AnsiString shortDate_, longDate_, shortTime_, longTime_, am_, pm_;
+  char dateSep_, timeSep_;
+};
 
 TEST(StrToIntRules, AcceptsOnlyWholeIntegers)
 {
@@ -114,7 +154,7 @@ TEST(FormatRules, DelphiSpecifiers)
   EXPECT_EQ(Format("%f %.1f %.0f", {1.0, 2.25, 2.5}), AnsiString("1.00 2.3 3"));
   EXPECT_EQ(Format("%.2f %.2f %.2f %.0f", {0.125, 2.675, -0.125, -2.5}), AnsiString("0.13 2.67 -0.13 -3"));
   EXPECT_EQ(Format("%.2f %.2f %.2f %.1f", {0.005, 0.004, -0.004, 0.96}), AnsiString("0.01 0.00 0.00 1.0"));
-  EXPECT_EQ(Format("%.0f %.2f", {99.5, 1e20}), AnsiString("100 100000000000000000000.00"));
+  EXPECT_EQ(Format("%.0f %.2f", {99.5, 1e20}), AnsiString("100 1E20"));  // beyond 18 digits: general
   EXPECT_EQ(Format("%.2n", {1234567.125}), AnsiString("1,234,567.13"));
   EXPECT_EQ(Format("%.4e %.3e", {2.0625, 2.0005}), AnsiString("2.063E+000 2.00E+000"));  // 2.0005 is below the half in binary
   EXPECT_EQ(Format("%.2g", {0.125}), AnsiString("0.13"));
@@ -132,6 +172,86 @@ TEST(FormatRules, DelphiSpecifiers)
   // A pointer prints with as many digits as the target's pointers have.
   const void* pointer = reinterpret_cast<const void*>(std::uintptr_t{0xBEEF});
   EXPECT_EQ(Format("%p", {pointer}), AnsiString(sizeof(void*) == 8 ? "000000000000BEEF" : "0000BEEF"));
+}
+
+TEST(FormatRules, CurrencyFollowsTheSymbolAndTheNegativeOrders)
+{
+  FormatSettingsGuard guard;
+  EXPECT_EQ(Format("%m|%.0m|%m", {1234.5, 2.5, Currency::FromScaled(-123456789012345678)}),
+            AnsiString("$1,234.50|$3|($12,345,678,901,234.57)"));
+  CurrencyString = "\xE2\x82\xAA";  // the new shekel sign, UTF-8
+  CurrencyDecimals = 3;
+  const char* positive[] = {"\xE2\x82\xAA" "1.500", "1.500\xE2\x82\xAA", "\xE2\x82\xAA 1.500", "1.500 \xE2\x82\xAA"};
+  for (unsigned char f = 0; f < 4; ++f) {
+    CurrencyFormat = f;
+    EXPECT_EQ(Format("%m", {1.5}), AnsiString(positive[f])) << int(f);
+  }
+  CurrencyString = "$";
+  const char* negative[] = {"($1.500)", "-$1.500", "$-1.500", "$1.500-", "(1.500$)", "-1.500$", "1.500-$", "1.500$-",
+                            "-1.500 $", "-$ 1.500", "1.500 $-", "$ 1.500-", "$ -1.500", "1.500- $", "($ 1.500)", "(1.500 $)"};
+  for (unsigned char f = 0; f < 16; ++f) {
+    NegCurrFormat = f;
+    EXPECT_EQ(Format("%m", {-1.5}), AnsiString(negative[f])) << int(f);
+  }
+  // A negative value that shows as zero takes the positive form.
+  CurrencyFormat = 0;
+  NegCurrFormat = 1;
+  EXPECT_EQ(Format("%.2m", {-0.001}), AnsiString("$0.00"));
+  EXPECT_EQ(CurrToStrF(Currency::FromScaled(-9223372036854775807LL - 1), ffCurrency, 4), AnsiString("-$922,337,203,685,477.5808"));
+}
+
+TEST(FormatRules, FloatToStrFAndCurrToStrF)
+{
+  EXPECT_EQ(FloatToStrF(1234.5678, ffFixed, 15, 2), AnsiString("1234.57"));
+  EXPECT_EQ(FloatToStrF(1234.5678, ffNumber, 15, 1), AnsiString("1,234.6"));
+  EXPECT_EQ(FloatToStrF(-0.5, ffFixed, 15, 0), AnsiString("-1"));
+  EXPECT_EQ(FloatToStrF(1.23456789, ffFixed, 4, 6), AnsiString("1.235000"));  // the precision rounds first
+  EXPECT_EQ(FloatToStrF(123456.0, ffFixed, 4, 2), AnsiString("1.235E5"));   // too many digits: general
+  EXPECT_EQ(FloatToStrF(1234.5678, ffExponent, 4, 2), AnsiString("1.235E+03"));
+  EXPECT_EQ(FloatToStrF(0.00012345, ffExponent, 3, 0), AnsiString("1.23E-4"));
+  EXPECT_EQ(FloatToStrF(0.00001, ffGeneral, 15, 0), AnsiString("1E-5"));
+  EXPECT_EQ(FloatToStrF(0.0001, ffGeneral, 15, 0), AnsiString("0.0001"));
+  EXPECT_EQ(FloatToStrF(1e20, ffGeneral, 15, 3), AnsiString("1E020"));
+  EXPECT_EQ(FloatToStrF(999.96, ffGeneral, 4, 0), AnsiString("1000"));
+  EXPECT_EQ(FloatToStrF(99999.5, ffGeneral, 5, 0), AnsiString("1E5"));
+  EXPECT_EQ(FloatToStrF(1234.5, ffCurrency, 15, 2), AnsiString("$1,234.50"));
+  EXPECT_EQ(FloatToStrF(std::numeric_limits<double>::infinity(), ffFixed, 15, 2), AnsiString("INF"));
+  // Currency keeps all 19 digits: through double the last ones would be lost.
+  EXPECT_EQ(CurrToStrF(Currency::FromScaled(9223372036854775807LL), ffFixed, 4), AnsiString("922337203685477.5807"));
+  EXPECT_EQ(CurrToStrF(Currency::FromScaled(9223372036854775807LL), ffNumber, 2), AnsiString("922,337,203,685,477.58"));
+  EXPECT_EQ(CurrToStrF(Currency::FromScaled(123456789012345678LL), ffGeneral, 0), AnsiString("12345678901234.5678"));
+  EXPECT_EQ(CurrToStrF(Currency::FromScaled(15), ffFixed, 3), AnsiString("0.002"));  // 0.0015: half away
+  EXPECT_EQ(CurrToStr(Currency::FromScaled(-9223372036854775807LL - 1)), AnsiString("-922337203685477.5808"));
+  EXPECT_EQ(Format("%.4f", {Currency::FromScaled(9223372036854775807LL)}), AnsiString("922337203685477.5807"));
+}
+
+TEST(FormatRules, FormatFloatPatterns)
+{
+  EXPECT_EQ(FormatFloat("#,##0.00", 1234567.891), AnsiString("1,234,567.89"));
+  EXPECT_EQ(FormatFloat("0.00", 2.675), AnsiString("2.67"));
+  EXPECT_EQ(FormatFloat("0.00", 0.125), AnsiString("0.13"));
+  EXPECT_EQ(FormatFloat("0", 2.5), AnsiString("3"));
+  EXPECT_EQ(FormatFloat("#.##", 0.5), AnsiString(".5"));
+  EXPECT_EQ(FormatFloat("0.##", 1.0), AnsiString("1"));
+  EXPECT_EQ(FormatFloat("0.0#", 1.25), AnsiString("1.25"));
+  EXPECT_EQ(FormatFloat("0.0#", 1.2), AnsiString("1.2"));
+  EXPECT_EQ(FormatFloat("000", 7), AnsiString("007"));
+  EXPECT_EQ(FormatFloat("#", 0), AnsiString(""));
+  EXPECT_EQ(FormatFloat("00", 12345), AnsiString("12345"));
+  EXPECT_EQ(FormatFloat("000-00", 12345), AnsiString("123-45"));
+  EXPECT_EQ(FormatFloat("\"$\"#,##0.00", -1234.5), AnsiString("-$1,234.50"));
+  EXPECT_EQ(FormatFloat("0.00;(0.00);'zero'", -1.5), AnsiString("(1.50)"));
+  EXPECT_EQ(FormatFloat("0.00;(0.00);'zero'", 0.001), AnsiString("zero"));
+  EXPECT_EQ(FormatFloat("0.00;(0.00)", 1.5), AnsiString("1.50"));
+  EXPECT_EQ(FormatFloat("0.0", -0.01), AnsiString("0.0"));
+  EXPECT_EQ(FormatFloat("0.00E+00", 1234.5), AnsiString("1.23E+03"));
+  EXPECT_EQ(FormatFloat("0.00E-00", 1234.5), AnsiString("1.23E03"));
+  EXPECT_EQ(FormatFloat("0.0e-0", 0.00012), AnsiString("1.2e-4"));
+  EXPECT_EQ(FormatFloat("00.0E+0 'x'", 1234), AnsiString("12.3E+2 x"));
+  EXPECT_EQ(FormatFloat("0.00E+00", 0), AnsiString("0.00E+00"));
+  EXPECT_EQ(FormatFloat("", 1234.5), AnsiString("1234.5"));
+  EXPECT_EQ(FormatFloat("0.00", 1e20), AnsiString("1E20"));
+  EXPECT_EQ(FormatFloat("0 'a;b'", 3), AnsiString("3 a;b"));
 }
 
 TEST(FormatRules, MismatchesAndMissingArgumentsRaise)
@@ -290,6 +410,41 @@ TEST(Dates, EncodeDecodeAndFormat)
   EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", t), AnsiString("2004-02-29 13:05:09.007"));
   EXPECT_EQ(FormatDateTime("d/m/yy h:mm am/pm", t), AnsiString("29/2/04 1:05 pm"));
   EXPECT_EQ(FormatDateTime("dddd d mmmm \"at\" hh", t), AnsiString("Sunday 29 February at 13"));
+}
+
+TEST(Dates, FormatDateTimeTokens)
+{
+  FormatSettingsGuard guard;
+  const TDateTime t(EncodeDate(2005, 1, 8).Val + EncodeTime(15, 4, 5, 60).Val);  // a Saturday afternoon
+  const TDateTime morning(EncodeDate(2005, 1, 8).Val + EncodeTime(0, 7, 0, 0).Val);
+  const TDateTime midnight = EncodeDate(2005, 1, 8);
+  EXPECT_EQ(FormatDateTime("d dd ddd dddd", t), AnsiString("8 08 Sat Saturday"));
+  EXPECT_EQ(FormatDateTime("ddddd|dddddd", t), AnsiString("08/01/2005|Saturday, 8 January 2005"));
+  EXPECT_EQ(FormatDateTime("m mm mmm mmmm mmmmm", t), AnsiString("1 01 Jan January January"));
+  EXPECT_EQ(FormatDateTime("yy yyyy", t), AnsiString("05 2005"));
+  // m is minutes only right after an hour token; after a day it is the month.
+  EXPECT_EQ(FormatDateTime("h:m hh:mm d m", t), AnsiString("15:4 15:04 8 1"));
+  EXPECT_EQ(FormatDateTime("n nn s ss z zzz", t), AnsiString("4 04 5 05 60 060"));
+  EXPECT_EQ(FormatDateTime("t|tt", t), AnsiString("15:04|15:04:05"));
+  EXPECT_EQ(FormatDateTime("c", t), AnsiString("08/01/2005 15:04:05"));
+  EXPECT_EQ(FormatDateTime("c", midnight), AnsiString("08/01/2005"));
+  EXPECT_EQ(FormatDateTime("", t), AnsiString("08/01/2005 15:04:05"));
+  EXPECT_EQ(DateTimeToStr(midnight), AnsiString("08/01/2005"));
+  // The case of am/pm and a/p as written; ampm takes the settings' strings.
+  EXPECT_EQ(FormatDateTime("h am/pm|h AM/PM|h Am/Pm|h a/p|h A/P|hh ampm", t), AnsiString("3 pm|3 PM|3 Pm|3 p|3 P|03 PM"));
+  EXPECT_EQ(FormatDateTime("h:nn am/pm|hh ampm", morning), AnsiString("12:07 am|12 AM"));
+  TimeAMString = "vorm.";
+  TimePMString = "nachm.";
+  EXPECT_EQ(FormatDateTime("h ampm", t), AnsiString("3 nachm."));
+  // Quoted text, separators from the settings, other characters copied.
+  DateSeparator = '.';
+  TimeSeparator = '-';
+  EXPECT_EQ(FormatDateTime("dd/mm/yyyy hh:nn 'd/m' \"at\" [#]", t), AnsiString("08.01.2005 15-04 d/m at [#]"));
+  // A named format may name itself: the nesting stops instead of recursing for ever.
+  ShortDateFormat = "ddddd";
+  EXPECT_EQ(FormatDateTime("ddddd", t), AnsiString(""));
+  // A letter that is no token raises rather than printing something made up.
+  for (const char* bad : {"x", "yyyy q", "ee", "g", "hh:nn b", "a"}) EXPECT_THROW(FormatDateTime(bad, t), EConvertError) << bad;
   const double now = Now().Val;
   EXPECT_GT(now, EncodeDate(2020, 1, 1).Val);
   EXPECT_LE(Date().Val, now);
@@ -443,6 +598,84 @@ TEST(Variants, TwoByTwoArrayBoundsAndElementOrder)
   EXPECT_EQ(a.GetElement({0, 10}).AsInteger(), 7);
   EXPECT_THROW(Variant(1).GetElement({0}), EVariantError);
   EXPECT_EQ(Variant(1).ArrayDimCount(), 0);
+}
+
+TEST(Variants, RedimChangesTheLastDimensionAndKeepsTheElements)
+{
+  Variant a = VarArrayCreate({0, 1, 10, 11}, varInteger);
+  for (int i = 0; i <= 1; ++i)
+    for (int j = 10; j <= 11; ++j) a.PutElement(Variant(i * 100 + j), {i, j});
+  VarArrayRedim(a, 13);
+  EXPECT_EQ(VarArrayHighBound(a, 2), 13);
+  EXPECT_EQ(VarArrayHighBound(a, 1), 1);
+  EXPECT_EQ(a.GetElement({1, 11}).AsInteger(), 111);
+  EXPECT_EQ(a.GetElement({0, 10}).AsInteger(), 10);
+  EXPECT_EQ(a.GetElement({1, 13}).AsInteger(), 0);  // new cells start empty
+  VarArrayRedim(a, 10);
+  EXPECT_EQ(VarArrayHighBound(a, 2), 10);
+  EXPECT_EQ(a.GetElement({1, 10}).AsInteger(), 110);
+  EXPECT_THROW(a.GetElement({0, 11}), EVariantError);
+
+  Variant list = VarArrayCreate({1, 2}, varVariant);
+  list.PutElement(Variant(AnsiString("kept")), {2});
+  VarArrayRedim(list, 5);
+  EXPECT_EQ(list.GetElement({2}).AsString(), AnsiString("kept"));
+  EXPECT_TRUE(VarIsEmpty(list.GetElement({5})));
+  VarArrayRedim(list, 0);  // no elements left
+  EXPECT_EQ(VarArrayHighBound(list, 1), 0);
+  EXPECT_THROW(VarArrayRedim(list, -1), EVariantError);
+  Variant scalar(1);
+  EXPECT_THROW(VarArrayRedim(scalar, 3), EVariantError);
+}
+
+TEST(Variants, ArithmeticWithTheVclConversions)
+{
+  const Variant thirteen = Variant("12") + Variant(1);
+  EXPECT_EQ(thirteen.AsDouble(), 13.0);
+  EXPECT_TRUE(thirteen == Variant(13));
+  const Variant joined = Variant("12") + Variant("1");
+  EXPECT_EQ(VarType(joined), varString);
+  EXPECT_EQ(joined.AsString(), AnsiString("121"));
+  EXPECT_EQ((Variant("12") - Variant("1")).AsInteger(), 11);  // only + joins text
+  EXPECT_TRUE(VarIsNull(Null() + Variant(1)));
+  EXPECT_TRUE(VarIsNull(Variant("a") * Null()));
+  EXPECT_EQ((Unassigned() + Variant(5)).AsInteger(), 5);
+  EXPECT_EQ((Unassigned() + Variant("x")).AsString(), AnsiString("x"));
+  EXPECT_THROW(Variant("abc") + Variant(1), EVariantError);
+
+  // Integers stay integers, and widen rather than wrap.
+  const Variant sum = Variant(2) + Variant(3);
+  EXPECT_EQ(VarType(sum), varInteger);
+  EXPECT_EQ(sum.AsInteger(), 5);
+  const Variant big = Variant(INT_MAX) + Variant(1);
+  EXPECT_EQ(VarType(big), varInt64);
+  EXPECT_EQ(VarAsType(big, varString).AsString(), AnsiString("2147483648"));
+  EXPECT_EQ(VarType(Variant(6) / Variant(3)), varDouble);
+  EXPECT_EQ((Variant(7) / Variant(2)).AsDouble(), 3.5);
+  EXPECT_THROW(Variant(1) / Variant(0), EZeroDivide);
+  EXPECT_EQ((Variant(1.5) * Variant(2)).AsDouble(), 3.0);
+
+  // Currency stays exact.
+  const Variant money = Variant(Currency::FromScaled(1)) + Variant(Currency::FromScaled(922337203685477LL * 10000));
+  EXPECT_EQ(VarType(money), varCurrency);
+  EXPECT_EQ(money.AsCurrency().Val, 9223372036854770001LL);
+  EXPECT_EQ((Variant(Currency::FromScaled(15000)) * Variant(Currency::FromScaled(15000))).AsCurrency().Val, 22500);
+  EXPECT_EQ((Variant(Currency::FromScaled(12345)) * Variant(3)).AsCurrency().Val, 37035);
+  EXPECT_THROW(Variant(Currency::FromScaled(INT64_MAX)) + Variant(1), EOverflow);
+
+  // A date moved by days stays a date; the distance between dates is a number.
+  const Variant later = Variant(EncodeDate(2005, 1, 8)) + Variant(3);
+  EXPECT_EQ(VarType(later), varDate);
+  EXPECT_EQ(DateToStr(later.AsDate()), AnsiString("11/01/2005"));
+  const Variant days = later - Variant(EncodeDate(2005, 1, 1));
+  EXPECT_EQ(VarType(days), varDouble);
+  EXPECT_EQ(days.AsDouble(), 10.0);
+
+  Variant counter(1);
+  counter += Variant(2);
+  counter *= Variant("4");
+  EXPECT_EQ(counter.AsInteger(), 12);
+  EXPECT_THROW(VarArrayCreate({0, 1}, varInteger) + Variant(1), EVariantError);
 }
 
 TEST(Variants, ArrayOfVariantsHoldsMixedValues)
