@@ -487,7 +487,7 @@ class TBitmap : public TGraphic {
   void SetWidth(int value) override { SetSize(value, FHeight); }
   int GetHeight() const override { return FHeight; }
   void SetHeight(int value) override { SetSize(FWidth, value); }
-  // Keeps the picture's top-left part; new area is white.
+  // Keeps the picture's top-left corner; new area is white.
   void SetSize(int width, int height);
   TPixelFormat GetPixelFormat() const { return FPixelFormat; }
   // Converts the picture to the new format (colours matched to the new palette where there is one).
