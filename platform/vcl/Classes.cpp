@@ -1,6 +1,7 @@
 // Persistent objects, components and the owner rule, lists, string lists and collections.
 #include "Classes.h"
 #include <algorithm>
+#include <mutex>
 
 VCL_IMPLEMENT_CLASS(TList)
 VCL_IMPLEMENT_CLASS(TPersistent)
@@ -596,4 +597,87 @@ void TCollection::RemoveItem(TCollectionItem* item)
   if (it != FItems.end()) FItems.erase(it);
   item->FCollection = nullptr;
   Changed();
+}
+
+// ===================================================================================================
+// Identifiers of integer values
+namespace {
+struct TIntConstEntry {
+  PTypeInfo Type;
+  TIdentToInt IdentToInt;
+  TIntToIdent IntToIdent;
+};
+
+struct TIntConstRegistry {
+  std::mutex Lock;
+  std::vector<TIntConstEntry> Entries;
+};
+
+TIntConstRegistry& IntConsts()
+{
+  static TIntConstRegistry registry;
+  return registry;
+}
+
+// The latest registration for a type wins, so that a package can refine another's identifiers.
+const TIntConstEntry* FindIntConsts(TIntConstRegistry& r, PTypeInfo type)
+{
+  for (auto it = r.Entries.rbegin(); it != r.Entries.rend(); ++it)
+    if (it->Type == type) return &*it;
+  return nullptr;
+}
+}  // namespace
+
+void RegisterIntegerConsts(PTypeInfo intType, TIdentToInt identToInt, TIntToIdent intToIdent)
+{
+  TIntConstRegistry& r = IntConsts();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  r.Entries.push_back({intType, identToInt, intToIdent});
+}
+
+void UnregisterIntegerConsts(PTypeInfo intType, TIdentToInt identToInt, TIntToIdent intToIdent)
+{
+  TIntConstRegistry& r = IntConsts();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  std::erase_if(r.Entries, [&](const TIntConstEntry& e) {
+    return e.Type == intType && e.IdentToInt == identToInt && e.IntToIdent == intToIdent;
+  });
+}
+
+TIdentToInt FindIdentToInt(PTypeInfo intType)
+{
+  TIntConstRegistry& r = IntConsts();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  const TIntConstEntry* e = FindIntConsts(r, intType);
+  return e ? e->IdentToInt : nullptr;
+}
+
+TIntToIdent FindIntToIdent(PTypeInfo intType)
+{
+  TIntConstRegistry& r = IntConsts();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  const TIntConstEntry* e = FindIntConsts(r, intType);
+  return e ? e->IntToIdent : nullptr;
+}
+
+bool IdentToInt(const AnsiString& ident, int& value, const TIdentMapEntry* map, int count)
+{
+  for (int i = 0; i < count; ++i) {
+    if (SameText(ident, map[i].Name)) {
+      value = map[i].Value;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IntToIdent(int value, AnsiString& ident, const TIdentMapEntry* map, int count)
+{
+  for (int i = 0; i < count; ++i) {
+    if (map[i].Value == value) {
+      ident = map[i].Name;
+      return true;
+    }
+  }
+  return false;
 }

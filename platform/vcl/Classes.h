@@ -617,6 +617,7 @@ private:
   };
   void ReadDataInner(TComponent* instance);
   void ReadPropValue(TPersistent* instance, PPropInfo info);
+  int ReadIntegerValue(PTypeInfo type);
   void ReadPropPath(TPersistent* instance, const AnsiString& path);
   int ReadSetValue(PTypeInfo setType);
   void ReadObjectValue(TPersistent* instance, PPropInfo info);
@@ -712,3 +713,59 @@ bool ReadComponentRes(const AnsiString& resName, TComponent* instance);
 // Loads the stored forms of instance's class and of its ancestors up to (not including)
 // rootAncestor, base classes first; false when none of them has a resource.
 bool InitInheritedComponent(TComponent* instance, TMetaClass* rootAncestor);
+
+// ---------------------------------------------------------------------------------------------------
+// Identifiers of integer values (Classes.cpp). A named integer type (VCL_DECLARE_INTEGER_TYPE) whose
+// conversions are registered is streamed as an identifier where one exists ("Color = clBtnFace") and
+// read from an identifier or a number.
+using TIdentToInt = bool (*)(const AnsiString& ident, int& value);
+using TIntToIdent = bool (*)(int value, AnsiString& ident);
+struct TIdentMapEntry {
+  int Value;
+  const char* Name;
+};
+void RegisterIntegerConsts(PTypeInfo intType, TIdentToInt identToInt, TIntToIdent intToIdent);
+void UnregisterIntegerConsts(PTypeInfo intType, TIdentToInt identToInt, TIntToIdent intToIdent);
+TIdentToInt FindIdentToInt(PTypeInfo intType);  // null when none is registered
+TIntToIdent FindIntToIdent(PTypeInfo intType);
+// Lookups in a map; identifiers compare without regard to letter case.
+bool IdentToInt(const AnsiString& ident, int& value, const TIdentMapEntry* map, int count);
+bool IntToIdent(int value, AnsiString& ident, const TIdentMapEntry* map, int count);
+
+// ---------------------------------------------------------------------------------------------------
+// Points and rectangles, as the VCL's Windows unit has them; Right and Bottom are exclusive.
+struct TPoint {
+  int x = 0;
+  int y = 0;
+  constexpr TPoint() = default;
+  constexpr TPoint(int ax, int ay) : x(ax), y(ay) {}
+  TPoint(const POINT& p) : x(int(p.x)), y(int(p.y)) {}
+  operator POINT() const { return POINT{x, y}; }
+  bool operator==(const TPoint&) const = default;
+};
+
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  constexpr TRect() = default;
+  constexpr TRect(int left, int top, int right, int bottom) : Left(left), Top(top), Right(right), Bottom(bottom) {}
+  constexpr TRect(const TPoint& topLeft, const TPoint& bottomRight)
+      : Left(topLeft.x), Top(topLeft.y), Right(bottomRight.x), Bottom(bottomRight.y)
+  {
+  }
+  TRect(const RECT& r) : Left(int(r.left)), Top(int(r.top)), Right(int(r.right)), Bottom(int(r.bottom)) {}
+  operator RECT() const { return RECT{Left, Top, Right, Bottom}; }
+  constexpr int Width() const { return Right - Left; }
+  constexpr int Height() const { return Bottom - Top; }
+  constexpr TPoint TopLeft() const { return TPoint(Left, Top); }
+  constexpr TPoint BottomRight() const { return TPoint(Right, Bottom); }
+  bool operator==(const TRect&) const = default;
+};
+
+constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
+constexpr TRect Rect(int left, int top, int right, int bottom) { return TRect(left, top, right, bottom); }
+using TSize = SIZE;
+
+constexpr TRect Bounds(int left, int top, int width, int height) { return TRect(left, top, left + width, top + height); }

@@ -506,11 +506,21 @@ void TReader::ReadObjectValue(TPersistent* instance, PPropInfo info)
   }
 }
 
+// An integer property is stored as a number, or as an identifier when its type has registered ones.
+int TReader::ReadIntegerValue(PTypeInfo type)
+{
+  if (NextValue() != vaIdent) return ReadInteger();
+  TIdentToInt identToInt = FindIdentToInt(type);
+  int value = 0;
+  if (!identToInt || !identToInt(ReadIdent(), value)) PropValueError();
+  return value;
+}
+
 void TReader::ReadPropValue(TPersistent* instance, PPropInfo info)
 {
   PTypeInfo type = info->PropType;
   switch (PropKind(info)) {
-    case tkInteger: return SetOrdProp(instance, info, ReadInteger());
+    case tkInteger: return SetOrdProp(instance, info, ReadIntegerValue(type));
     case tkChar: return SetOrdProp(instance, info, static_cast<unsigned char>(ReadChar()));
     case tkWChar: {
       WideString w = ReadWideString();
@@ -1059,7 +1069,12 @@ void TWriter::WriteProperty(TPersistent* instance, PPropInfo info)
         return;
       WritePropName(info->Name);
       switch (PropKind(info)) {
-        case tkInteger: return WriteInteger(value);
+        case tkInteger: {
+          AnsiString ident;
+          TIntToIdent intToIdent = FindIntToIdent(type);
+          if (intToIdent && intToIdent(value, ident)) return WriteIdent(ident);
+          return WriteInteger(value);
+        }
         case tkChar: return WriteChar(static_cast<char>(value));
         case tkWChar: return WriteWideString(WideString(std::wstring(1, wchar_t(value))));
         case tkEnumeration: return WriteIdent(GetEnumName(type, value));

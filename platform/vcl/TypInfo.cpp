@@ -74,6 +74,11 @@ PTypeInfo TypeInfoOf(unsigned long long*) { static PTypeInfo i = MakeSimple(tkIn
 PTypeInfo TypeInfoOf(AnsiString*) { static PTypeInfo i = MakeSimple(tkLString, "AnsiString"); return i; }
 PTypeInfo TypeInfoOf(WideString*) { static PTypeInfo i = MakeSimple(tkWString, "WideString"); return i; }
 
+PTypeInfo MakeIntegerTypeInfo(const char* name, TOrdType ordType, int minValue, int maxValue)
+{
+  return MakeOrdinal(tkInteger, name, ordType, minValue, maxValue);
+}
+
 PTypeInfo MakeEnumTypeInfo(const char* name, std::initializer_list<const char*> names)
 {
   TTypeInfo& t = NewTypeInfo();

@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -139,6 +140,54 @@ PTypeInfo MakeMethodTypeInfo(const std::type_info& signature, const char* name);
   {                                                                \
     static PTypeInfo info = MakeEnumTypeInfo(#EnumT, {__VA_ARGS__}); \
     return info;                                                   \
+  }
+
+// Named integer types: an integer with a type description of its own (TColor, TCursor, TFontCharset),
+// so that streaming can find the identifiers registered for it (RegisterIntegerConsts in Classes.h).
+// The value converts to and from its representation implicitly and computes like it.
+//   header: VCL_DECLARE_INTEGER_TYPE(TColor, int);   one .cpp: VCL_IMPLEMENT_INTEGER_TYPE(TColor)
+template <class Tag, class Rep>
+class TNamedInteger {
+public:
+  using TRep = Rep;
+  constexpr TNamedInteger(Rep value = Rep()) : FValue(value) {}
+  constexpr operator Rep() const { return FValue; }
+
+private:
+  Rep FValue;
+};
+
+PTypeInfo MakeIntegerTypeInfo(const char* name, TOrdType ordType, int minValue, int maxValue);
+
+namespace vcl_detail {
+template <class Rep>
+constexpr TOrdType OrdTypeOf()
+{
+  constexpr bool s = std::is_signed_v<Rep>;
+  if constexpr (sizeof(Rep) == 1) return s ? otSByte : otUByte;
+  else if constexpr (sizeof(Rep) == 2) return s ? otSWord : otUWord;
+  else return s ? otSLong : otULong;
+}
+template <class>
+struct IsNamedInteger : std::false_type {};
+template <class Tag, class Rep>
+struct IsNamedInteger<TNamedInteger<Tag, Rep>> : std::true_type {};
+}  // namespace vcl_detail
+
+// The type lives in the module that implements it: its description must be one object process-wide,
+// since the registered identifiers are found by it.
+#define VCL_DECLARE_INTEGER_TYPE(Name, Rep) \
+  struct Name##_Tag;                        \
+  using Name = TNamedInteger<Name##_Tag, Rep>; \
+  PTypeInfo TypeInfoOf(Name*)
+#define VCL_IMPLEMENT_INTEGER_TYPE(Name)                                                        \
+  PTypeInfo TypeInfoOf(Name*)                                                                   \
+  {                                                                                             \
+    using Rep = Name::TRep;                                                                     \
+    static PTypeInfo info = MakeIntegerTypeInfo(#Name, vcl_detail::OrdTypeOf<Rep>(),            \
+                                                int(std::numeric_limits<Rep>::min()),           \
+                                                int(std::numeric_limits<Rep>::max()));          \
+    return info;                                                                                \
   }
 
 template <class T, unsigned char lo, unsigned char hi>
@@ -321,7 +370,7 @@ private:
       info.GetFloat = [getter](TObject* o) { return static_cast<long double>(CallGetter<T>(getter, o)); };
       if constexpr (writable)
         info.SetFloat = [setter](TObject* o, long double v) { CallSetter<T>(setter, o, static_cast<V>(v)); };
-    } else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) {
+    } else if constexpr (std::is_enum_v<V> || std::is_integral_v<V> || IsNamedInteger<V>::value) {
       info.GetOrd = [getter](TObject* o) { return static_cast<int64_t>(CallGetter<T>(getter, o)); };
       if constexpr (writable)
         info.SetOrd = [setter](TObject* o, int64_t v) { CallSetter<T>(setter, o, static_cast<V>(v)); };
