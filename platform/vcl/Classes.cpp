@@ -223,8 +223,16 @@ bool IsValidIdent(const AnsiString& ident)
   return true;
 }
 
-TComponent::TComponent(TComponent* owner)
+TOwnerArg::~TOwnerArg() noexcept(false)
 {
+  // Only the argument made by the outermost constructor call runs it, and only after a construction
+  // that completed (a raising constructor leaves an exception in flight here).
+  if (FRoot == this && FBuilt && std::uncaught_exceptions() == FUncaught) FBuilt->AfterConstruction();
+}
+
+TComponent::TComponent(TOwnerArg owner)
+{
+  owner.Built(this);
   if (owner) owner->InsertComponent(this);
 }
 
@@ -288,7 +296,16 @@ void TComponent::SetName(const AnsiString& newName)
     throw EComponentError(Fmt("'%s' is not a valid component name", newName));
   if (FOwner) FOwner->ValidateRename(this, FName, newName);
   else ValidateRename(nullptr, FName, newName);
+  SetReference(false);
   FName = newName;
+  SetReference(true);
+}
+
+void TComponent::SetReference(bool enable)
+{
+  // An owner being destroyed has lost its derived part, and with it the fields.
+  if (!FOwner || FName.IsEmpty() || FOwner->HasState(csDestroying)) return;
+  SetPublishedField(FOwner, FName, enable ? this : nullptr);
 }
 
 void TComponent::ValidateRename(TComponent* component, const AnsiString& curName, const AnsiString& newName)
@@ -324,10 +341,12 @@ void TComponent::Insert(TComponent* component)
 {
   FComponents.push_back(component);
   component->FOwner = this;
+  component->SetReference(true);
 }
 
 void TComponent::Remove(TComponent* component)
 {
+  component->SetReference(false);
   auto it = std::find(FComponents.begin(), FComponents.end(), component);
   if (it != FComponents.end()) FComponents.erase(it);
   component->FOwner = nullptr;
@@ -680,4 +699,111 @@ bool IntToIdent(int value, AnsiString& ident, const TIdentMapEntry* map, int cou
     }
   }
   return false;
+}
+
+// ===================================================================================================
+// TBasicAction and its link
+VCL_IMPLEMENT_CLASS(TBasicAction)
+VCL_IMPLEMENT_CLASS(TBasicActionLink)
+
+TBasicAction::TBasicAction(TOwnerArg owner) : TComponent(owner) {}
+
+TBasicAction::~TBasicAction()
+{
+  // Clients forget the action before it goes.
+  while (!FClients.empty()) FClients.back()->SetAction(nullptr);
+}
+
+bool TBasicAction::Execute()
+{
+  if (!FOnExecute) return false;
+  FOnExecute(this);
+  return true;
+}
+
+bool TBasicAction::Update()
+{
+  if (!OnUpdate) return false;
+  OnUpdate(this);
+  return true;
+}
+
+void TBasicAction::SetActionComponent(TComponent* value)
+{
+  if (FActionComponent == value) return;
+  if (FActionComponent) FActionComponent->RemoveFreeNotification(this);
+  FActionComponent = value;
+  if (FActionComponent) FActionComponent->FreeNotification(this);
+}
+
+void TBasicAction::SetOnExecute(TNotifyEvent value)
+{
+  if (FOnExecute == value) return;
+  FOnExecute = value;
+  Change();
+}
+
+void TBasicAction::Change()
+{
+  // A client may unlink itself while it hears the change.
+  const std::vector<TBasicActionLink*> clients = FClients;
+  for (TBasicActionLink* link : clients)
+    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) link->Change();
+}
+
+void TBasicAction::Notification(TComponent* component, TOperation operation)
+{
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == FActionComponent) FActionComponent = nullptr;
+}
+
+void TBasicAction::RegisterChanges(TBasicActionLink* link)
+{
+  link->FAction = this;
+  FClients.push_back(link);
+}
+
+void TBasicAction::UnRegisterChanges(TBasicActionLink* link)
+{
+  auto it = std::find(FClients.begin(), FClients.end(), link);
+  if (it == FClients.end()) return;
+  FClients.erase(it);
+  link->FAction = nullptr;
+}
+
+TBasicActionLink::TBasicActionLink(TObject* client)
+{
+  (void)client;
+}
+
+TBasicActionLink::~TBasicActionLink()
+{
+  if (FAction) FAction->UnRegisterChanges(this);
+}
+
+void TBasicActionLink::SetAction(TBasicAction* value)
+{
+  if (value == FAction) return;
+  if (FAction) FAction->UnRegisterChanges(this);
+  if (value) value->RegisterChanges(this);
+  Change();
+}
+
+bool TBasicActionLink::Execute(TComponent* component)
+{
+  if (!FAction) return false;
+  FAction->SetActionComponent(component);
+  struct Reset {
+    TBasicAction* action;
+    ~Reset() { action->SetActionComponent(nullptr); }
+  };
+  Reset reset{FAction};
+  return FAction->Execute();
+}
+
+bool TBasicActionLink::Update() { return FAction && FAction->Update(); }
+
+void TBasicActionLink::Change()
+{
+  if (OnChange) OnChange(FAction);
 }

@@ -109,10 +109,38 @@ VCL_DECLARE_ENUM(TComponentStateItem);
 enum TOperation { opInsert, opRemove };
 using TGetChildProc = std::function<void(TComponent* child)>;
 
+// The owner argument of component constructors, which take it by value and pass it on to their base.
+// The one made where `new TMyButton(owner)` converts the owner lives until that whole expression
+// ends: after the most derived constructor body. It then runs AfterConstruction on the component
+// that was built, as the VCL does after every construction (unless the constructor raised). Copies
+// handed to base constructors only report the new component back to it. Never keep one in a named
+// variable: it would run AfterConstruction when the variable goes, for the first component only.
+class TOwnerArg {
+public:
+  TOwnerArg(TComponent* owner) noexcept : FOwner(owner), FRoot(this), FUncaught(std::uncaught_exceptions()) {}
+  TOwnerArg(const TOwnerArg& other) noexcept : FOwner(other.FOwner), FRoot(other.FRoot) {}
+  TOwnerArg& operator=(const TOwnerArg&) = delete;
+  ~TOwnerArg() noexcept(false);
+  operator TComponent*() const noexcept { return FOwner; }
+  TComponent* operator->() const noexcept { return FOwner; }
+  TComponent* Get() const noexcept { return FOwner; }
+
+private:
+  friend class TComponent;
+  void Built(TComponent* component) const noexcept
+  {
+    if (!FRoot->FBuilt) FRoot->FBuilt = component;
+  }
+  TComponent* FOwner;
+  const TOwnerArg* FRoot;
+  mutable TComponent* FBuilt = nullptr;
+  int FUncaught = 0;
+};
+
 class TComponent : public TPersistent {
   VCL_DECLARE_CLASS(TComponent, TPersistent)
   using TCtorArg = TComponent*;
-  explicit TComponent(TComponent* owner);
+  explicit TComponent(TOwnerArg owner);
   ~TComponent() override;
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
@@ -173,6 +201,8 @@ class TComponent : public TPersistent {
 private:
   void Insert(TComponent* component);
   void Remove(TComponent* component);
+  // Points the owner's published field of this name at this component, or clears it.
+  void SetReference(bool enable);
   void RemoveNotification(TComponent* component);
   void ReadLeft(TReader* reader);
   void ReadTop(TReader* reader);
@@ -189,6 +219,58 @@ private:
 };
 
 bool IsValidIdent(const AnsiString& ident);
+
+// ---------------------------------------------------------------------------------------------------
+// Actions: the part every client of an action sees. Lists and the published actions are in ActnList.
+class TBasicActionLink;
+
+class TBasicAction : public TComponent {
+  VCL_DECLARE_CLASS(TBasicAction, TComponent)
+  explicit TBasicAction(TOwnerArg owner);
+  ~TBasicAction() override;
+  // Runs OnExecute; false when there is none.
+  virtual bool Execute();
+  // Runs OnUpdate; false when there is none.
+  virtual bool Update();
+  virtual bool HandlesTarget(TObject*) { return false; }
+  virtual void ExecuteTarget(TObject*) {}
+  virtual void UpdateTarget(TObject*) {}
+  TComponent* GetActionComponent() const { return FActionComponent; }
+  void SetActionComponent(TComponent* value);
+  TNotifyEvent GetOnExecute() const { return FOnExecute; }
+  void SetOnExecute(TNotifyEvent value);
+  TNotifyEvent OnUpdate;
+  void RegisterChanges(TBasicActionLink* link);
+  void UnRegisterChanges(TBasicActionLink* link);
+
+protected:
+  // Tells every linked client that the action changed.
+  virtual void Change();
+  void Notification(TComponent* component, TOperation operation) override;
+  std::vector<TBasicActionLink*> FClients;
+
+private:
+  TNotifyEvent FOnExecute;
+  TComponent* FActionComponent = nullptr;
+};
+
+// What a client (a control, a menu item) holds of its action.
+class TBasicActionLink : public TObject {
+  VCL_DECLARE_CLASS(TBasicActionLink, TObject)
+  explicit TBasicActionLink(TObject* client);
+  ~TBasicActionLink() override;
+  TBasicAction* GetAction() const { return FAction; }
+  virtual void SetAction(TBasicAction* value);
+  virtual bool Execute(TComponent* component = nullptr);
+  virtual bool Update();
+  TNotifyEvent OnChange;
+
+protected:
+  friend class TBasicAction;
+  virtual void AssignClient(TObject*) {}
+  virtual void Change();
+  TBasicAction* FAction = nullptr;
+};
 
 // ---------------------------------------------------------------------------------------------------
 // Collections.
@@ -713,6 +795,9 @@ bool ReadComponentRes(const AnsiString& resName, TComponent* instance);
 // Loads the stored forms of instance's class and of its ancestors up to (not including)
 // rootAncestor, base classes first; false when none of them has a resource.
 bool InitInheritedComponent(TComponent* instance, TMetaClass* rootAncestor);
+// Reads the stored form of one class (its own resource only) into instance and calls Loaded for what
+// it read; false when the class has no stored form.
+bool InitComponentLevel(TComponent* instance, TMetaClass* level);
 
 // ---------------------------------------------------------------------------------------------------
 // Identifiers of integer values (Classes.cpp). A named integer type (VCL_DECLARE_INTEGER_TYPE) whose

@@ -692,6 +692,23 @@ bool ReadComponentRes(const AnsiString& resName, TComponent* instance)
   return true;
 }
 
+bool InitComponentLevel(TComponent* instance, TMetaClass* level)
+{
+  TMemoryStream binary;
+  if (!LoadFormResource(level->ClassName(), level, binary)) return false;
+  std::vector<TComponent*> loaded;
+  TReader reader(&binary);
+  reader.SetLoadedList(&loaded);
+  try {
+    reader.ReadRootComponent(instance);
+  } catch (...) {
+    for (TComponent* c : loaded) c->ExcludeState(csLoading);
+    throw;
+  }
+  for (TComponent* c : loaded) c->Loaded();
+  return true;
+}
+
 bool InitInheritedComponent(TComponent* instance, TMetaClass* rootAncestor)
 {
   // Ancestors first, so that a descendant's stored form finds the inherited components in place.

@@ -225,6 +225,15 @@ const TMethodCode* FindPublishedMethod(const TMetaClass* cls, const AnsiString& 
   return nullptr;
 }
 
+bool SetPublishedField(TObject* instance, const AnsiString& name, TObject* value)
+{
+  if (!instance || name.IsEmpty()) return false;
+  for (const TMetaClass* c = instance->ClassType(); c; c = c->ClassParent())
+    for (auto& f : c->Rtti().Fields)
+      if (SameText(f.Name, name)) return f.Set(instance, value);
+  return false;
+}
+
 AnsiString PublishedMethodName(const TMetaClass* cls, const void* code)
 {
   if (!code) return AnsiString();

@@ -97,11 +97,18 @@ struct TMethodEntry {
   const TMethodCode* Code = nullptr;
 };
 
+// A published field: a member pointer to a component that follows the owned component of that name.
+struct TFieldEntry {
+  AnsiString Name;
+  std::function<bool(TObject* instance, TObject* value)> Set;  // false when value is of another class
+};
+
 // The published-RTTI record of one class: what the class itself declares; lookups walk the parents.
 struct TClassRtti {
   TMetaClass* Class = nullptr;
   std::vector<std::unique_ptr<TPropInfo>> Props;
   std::vector<TMethodEntry> Methods;
+  std::vector<TFieldEntry> Fields;
 };
 
 // ---- type descriptions of the basic types ----
@@ -335,6 +342,19 @@ public:
     FRtti.Methods.push_back({AnsiString(name), InternMethodCode(typeid(R(A...)), &m, sizeof m)});
   }
 
+  // A published field: `p.Field("OkButton", &TMyForm::OkButton)`. It points at the owned component of
+  // that name while there is one (set when the component is named or read, null when it goes).
+  template <class C>
+  void Field(const char* name, C* T::*member)
+  {
+    FRtti.Fields.push_back({AnsiString(name), [member](TObject* instance, TObject* value) {
+                              C* typed = dynamic_cast<C*>(value);
+                              if (value && !typed) return false;
+                              static_cast<T*>(instance)->*member = typed;
+                              return true;
+                            }});
+  }
+
 private:
   TPropInfo& NewProp(const char* name, PTypeInfo type);
 
@@ -427,6 +447,8 @@ TTypeKind PropKind(PPropInfo info);
 
 // The published method table of a class and its parents: name -> code, code -> name.
 const TMethodCode* FindPublishedMethod(const TMetaClass* cls, const AnsiString& name);
+// Sets the published field `name` of instance (false when there is none, or it takes another class).
+bool SetPublishedField(TObject* instance, const AnsiString& name, TObject* value);
 AnsiString PublishedMethodName(const TMetaClass* cls, const void* code);
 
 // ---- enumerations and sets ----
