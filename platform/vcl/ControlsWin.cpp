@@ -171,7 +171,9 @@ void TWinControl::CreateParams(TCreateParams& params)
   params.Y = GetTop();
   params.Width = GetWidth();
   params.Height = GetHeight();
-  params.WndParent = GetParent() ? GetParent()->GetHandle() : FParentWindow;
+  // Only a window the parent already has: asking for the client size of a control without a window
+  // must not make any (CreateWnd asks the parent for its window).
+  params.WndParent = GetParent() && GetParent()->HandleAllocated() ? GetParent()->FHandle : FParentWindow;
   params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   params.WindowClass.lpfnWndProc = DefWindowProcW;
   params.WindowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -208,6 +210,7 @@ void TWinControl::CreateWnd()
 {
   TCreateParams params;
   CreateParams(params);
+  if (!params.WndParent && GetParent()) params.WndParent = GetParent()->GetHandle();
   if (!params.WndParent && (params.Style & WS_CHILD))
     throw EInvalidOperation(Format("Control '%s' has no parent window", {GetName()}));
   FDefWndProc = params.WindowClass.lpfnWndProc;

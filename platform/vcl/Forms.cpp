@@ -85,6 +85,11 @@ TCustomForm::TCustomForm(TOwnerArg owner) : TScrollingWinControl(owner), FCanvas
   SetParentFont(false);
   SetColor(clBtnFace);
   SetBounds(0, 0, 320, 240);
+  // A form takes its reading order from the application.
+  if (Application) {
+    SetBiDiMode(Application->GetBiDiMode());
+    SetParentBiDiMode(true);
+  }
   if (Screen) Screen->AddForm(this);
 }
 

@@ -1,0 +1,299 @@
+// Controls and forms: construction order, stored forms, alignment and anchors, painting of graphic
+// children, mouse routing and capture, keys, actions, modal loops, exceptions and reading order.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "ControlsFixtures.h"
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+protected:
+  void SetUp() override { RegisterControlsTestClasses(); }
+  void TearDown() override
+  {
+    Application->OnException = TExceptionEvent();
+    Application->SetBiDiMode(bdLeftToRight);
+    TProbeForm::ThrowInCreate = false;
+  }
+};
+
+// Pumps until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& condition, int milliseconds = 5000)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+COLORREF PixelOf(TWinControl* control, int x, int y)
+{
+  HDC dc = GetDC(control->GetHandle());
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(control->GetHandle(), dc);
+  return c;
+}
+
+TEST_F(ControlsTest, AfterConstructionRunsOnceAfterTheMostDerivedBody)
+{
+  std::unique_ptr<TOrderProbe> plain(new TOrderProbe(nullptr));
+  EXPECT_EQ(plain->AfterCount, 1);
+  EXPECT_TRUE(plain->SawBodyDone);
+
+  std::unique_ptr<TDerivedOrderProbe> derived(new TDerivedOrderProbe(nullptr));
+  EXPECT_EQ(derived->AfterCount, 1);
+  EXPECT_TRUE(derived->SawDerivedBody);
+  EXPECT_EQ(derived->SeenClass, TDerivedOrderProbe::StaticClass());
+
+  // Through the class reference, as streaming creates components.
+  std::unique_ptr<TObject> made(TDerivedOrderProbe::StaticClass()->CreateInstance(nullptr));
+  auto* probe = dynamic_cast<TDerivedOrderProbe*>(made.get());
+  ASSERT_NE(probe, nullptr);
+  EXPECT_EQ(probe->AfterCount, 1);
+  EXPECT_TRUE(probe->SawDerivedBody);
+
+  // A constructor that raises leaves no object and no AfterConstruction.
+  TThrowingProbe::AfterCalls = 0;
+  TComponent owner(nullptr);
+  EXPECT_THROW(new TThrowingProbe(&owner), Exception);
+  EXPECT_EQ(TThrowingProbe::AfterCalls, 0);
+  EXPECT_EQ(owner.GetComponentCount(), 0);
+}
+
+TEST_F(ControlsTest, StoredFormIsReadBeforeTheBodyAndOnCreateRunsAfterIt)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"body", "create", "create done"}));
+  EXPECT_TRUE(form->BodySawPanel);
+  ASSERT_NE(form->Box, nullptr);
+  ASSERT_NE(form->Corner, nullptr);
+  EXPECT_EQ(form->Corner->GetParent(), form->Panel);
+  EXPECT_EQ(form->GetBorderStyle(), bsNone);
+  EXPECT_EQ(form->GetClientWidth(), 447);
+  EXPECT_EQ(form->GetWidth(), 447);  // no frame
+  EXPECT_EQ(form->GetColor(), clBlack);
+  EXPECT_EQ(form->Panel->GetPopupMenu(), form->Menu);
+  EXPECT_EQ(form->Box->GetAction(), form->GoAction);
+  EXPECT_EQ(form->GoItem->GetCaption(), AnsiString("Go"));
+  EXPECT_EQ(form->GoAction->GetActionList(), form->Actions);
+  EXPECT_FALSE(form->GetVisible());
+
+  // Published fields follow their components: a destroyed component leaves a null field.
+  delete form->Corner;
+  EXPECT_EQ(form->Corner, nullptr);
+}
+
+TEST_F(ControlsTest, AnExceptionInOnCreateGoesToTheApplicationAndTheFormIsMade)
+{
+  TExceptionSink sink;
+  Application->OnException = TExceptionEvent(&sink, &TExceptionSink::Handle);
+  TProbeForm::ThrowInCreate = true;
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  ASSERT_EQ(sink.Messages, (std::vector<std::string>{"create failed"}));
+  EXPECT_EQ(sink.Senders[0], form.get());
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"body", "create"}));
+  EXPECT_NE(form->Panel, nullptr);
+}
+
+TEST_F(ControlsTest, AnchorsHoldWhenAFormResizesBeforeItHasAWindow)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  ASSERT_FALSE(form->HandleAllocated());
+  for (const auto& size : {std::pair{545, 560}, std::pair{728, 748}, std::pair{447, 460}}) {
+    form->SetClientWidth(size.first);
+    form->SetClientHeight(size.second);
+    // Right and bottom anchored: the same distances to the right and bottom edges.
+    EXPECT_EQ(form->Box->GetLeft(), size.first - 147) << size.first;
+    EXPECT_EQ(form->Box->GetTop(), size.second - 60) << size.second;
+    EXPECT_EQ(form->Box->GetWidth(), 40);
+    EXPECT_EQ(form->Box->GetHeight(), 30);
+  }
+  // A child follows its own parent's size, not the form's.
+  EXPECT_EQ(form->Corner->GetLeft(), 170);
+  form->Panel->SetBounds(20, 20, 300, 250);
+  EXPECT_EQ(form->Corner->GetLeft(), 270);
+  EXPECT_EQ(form->Corner->GetTop(), 220);
+  // Left and right anchored: the width grows by what the parent grew.
+  form->Panel->SetAnchors(TAnchors() << akLeft << akTop << akRight);
+  form->SetClientWidth(547);
+  EXPECT_EQ(form->Panel->GetWidth(), 400);
+  EXPECT_FALSE(form->HandleAllocated());
+}
+
+TEST_F(ControlsTest, AlignedChildrenFillTheirSidesInOrder)
+{
+  std::unique_ptr<TForm> form(new TForm(Application, 0));
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(0, 0, 300, 200);
+  auto* top = new TProbePanel(form.get());
+  auto* bottom = new TProbePanel(form.get());
+  auto* left = new TProbeGraphic(form.get());
+  auto* right = new TProbeGraphic(form.get());
+  auto* client = new TProbePanel(form.get());
+  top->SetHeight(20);
+  bottom->SetHeight(30);
+  left->SetWidth(40);
+  right->SetWidth(50);
+  for (TControl* c : std::initializer_list<TControl*>{top, bottom, left, right, client}) c->SetParent(form.get());
+  top->SetAlign(alTop);
+  bottom->SetAlign(alBottom);
+  left->SetAlign(alLeft);
+  right->SetAlign(alRight);
+  client->SetAlign(alClient);
+  EXPECT_EQ(top->GetBoundsRect(), TRect(0, 0, 300, 20));
+  EXPECT_EQ(bottom->GetBoundsRect(), TRect(0, 170, 300, 200));
+  EXPECT_EQ(left->GetBoundsRect(), TRect(0, 20, 40, 170));
+  EXPECT_EQ(right->GetBoundsRect(), TRect(250, 20, 300, 170));
+  EXPECT_EQ(client->GetBoundsRect(), TRect(40, 20, 250, 170));
+  form->SetBounds(0, 0, 400, 300);
+  EXPECT_EQ(client->GetBoundsRect(), TRect(40, 20, 350, 270));
+  EXPECT_EQ(bottom->GetBoundsRect(), TRect(0, 270, 400, 300));
+  // A hidden aligned control gives its side back.
+  top->SetVisible(false);
+  EXPECT_EQ(client->GetBoundsRect(), TRect(40, 0, 350, 270));
+}
+
+TEST_F(ControlsTest, GraphicChildrenArePaintedByTheirParentInItsCoordinates)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  form->Show();
+  ASSERT_TRUE(PumpUntil([&] { return form->Box->Paints > 0 && form->Corner->Paints > 0 && form->Panel->Paints > 0; }));
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"body", "create", "create done", "show"}));
+  // The origin moved to the control, the clip narrowed to it; the clip region is in the parent's
+  // device coordinates.
+  EXPECT_EQ(form->Box->WindowOrigin.x, -300);
+  EXPECT_EQ(form->Box->WindowOrigin.y, -400);
+  EXPECT_LE(form->Box->ClipBox.right, 40);
+  EXPECT_LE(form->Box->ClipBox.bottom, 30);
+  EXPECT_GE(form->Box->ClipBox.left, 0);
+  EXPECT_GE(form->Box->ClipRegionBox.left, 300);
+  EXPECT_LE(form->Box->ClipRegionBox.right, 340);
+  EXPECT_GE(form->Box->ClipRegionBox.top, 400);
+  EXPECT_LE(form->Box->ClipRegionBox.bottom, 430);
+  EXPECT_EQ(form->Corner->WindowOrigin.x, -170);
+  EXPECT_EQ(form->Corner->WindowOrigin.y, -120);
+  form->Update();
+  EXPECT_EQ(PixelOf(form.get(), 320, 415), RGB(255, 0, 0));     // the box
+  EXPECT_EQ(PixelOf(form.get(), 5, 5), RGB(0, 0, 0));           // the form's own colour
+  EXPECT_EQ(PixelOf(form->Panel, 10, 10), RGB(0, 0, 128));      // the panel paints itself
+  EXPECT_EQ(PixelOf(form->Panel, 175, 125), RGB(255, 255, 0));  // its graphic child
+}
+
+TEST_F(ControlsTest, MouseMessagesReachTheGraphicChildUnderTheMouseAndFollowTheCapture)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  form->Show();
+  HWND window = form->GetHandle();
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(305, 406));
+  EXPECT_EQ(form->Box->Events.back(), "down 5,6");
+  EXPECT_EQ(GetCaptureControl(), form->Box);
+  EXPECT_EQ(GetCapture(), window);
+  // Released outside: the captured child still hears it, in its own coordinates, and no click.
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(form->Box->Events.back(), "up -290,-390");
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  EXPECT_EQ(form->GoCount, 0);
+  // Pressed and released inside: a click, which runs the action.
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(310, 410));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(311, 411));
+  EXPECT_EQ(form->GoCount, 1);
+  // Elsewhere on the form nothing reaches the box.
+  const size_t before = form->Box->Events.size();
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(form->Box->Events.size(), before);
+}
+
+TEST_F(ControlsTest, ActionsKeepTheirClientsInStepUnlessAClientWasChangedOnItsOwn)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  form->GoAction->SetEnabled(false);
+  EXPECT_FALSE(form->Box->GetEnabled());
+  EXPECT_FALSE(form->GoItem->GetEnabled());
+  form->Box->SetEnabled(true);  // on its own
+  EXPECT_TRUE(form->Box->GetEnabled());
+  form->GoAction->SetCaption("Run");
+  EXPECT_EQ(form->GoItem->GetCaption(), AnsiString("Run"));
+  form->GoAction->SetEnabled(true);
+  EXPECT_TRUE(form->GoItem->GetEnabled());
+  form->GoItem->Click();
+  EXPECT_EQ(form->GoCount, 1);
+  // Without a handler an action disables itself when updated, and its clients with it.
+  form->GoAction->SetOnExecute(TNotifyEvent());
+  form->Actions->UpdateActions();
+  EXPECT_FALSE(form->GoAction->GetEnabled());
+  EXPECT_FALSE(form->GoItem->GetEnabled());
+}
+
+TEST_F(ControlsTest, KeyPreviewLetsTheFormSeeKeysFirst)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  form->OnKeyDown = TKeyEvent(form.get(), &TProbeForm::FormKeyDown);
+  form->Show();
+  HWND panel = form->Panel->GetHandle();
+  SendMessageW(panel, WM_KEYDOWN, 'B', 0);
+  EXPECT_EQ(form->Log.back(), "panel key B");  // without KeyPreview only the control hears it
+  form->SetKeyPreview(true);
+  form->Log.clear();
+  SendMessageW(panel, WM_KEYDOWN, 'A', 0);  // the form eats A
+  SendMessageW(panel, WM_KEYDOWN, 'B', 0);
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"form key A", "form key B", "panel key B"}));
+}
+
+TEST_F(ControlsTest, ShowModalReturnsTheModalResultAndAPostedCloseEndsIt)
+{
+  std::unique_ptr<TModalProbe> form(new TModalProbe(Application));
+  form->ResultOnShow = mrOk;
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  EXPECT_FALSE(form->GetVisible());
+  form->ResultOnShow = mrNone;
+  form->HandleNeeded();
+  PostMessageW(form->GetHandle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(form->ShowModal(), mrCancel);
+  EXPECT_EQ(form->Shows, 2);
+  EXPECT_THROW(
+      {
+        form->Show();
+        form->ShowModal();
+      },
+      EInvalidOperation);
+}
+
+TEST_F(ControlsTest, RightToLeftChangesReadingOrderNotLayout)
+{
+  Application->SetBiDiMode(bdRightToLeft);
+  std::unique_ptr<TForm> inherits(new TForm(Application, 0));
+  std::unique_ptr<TForm> own(new TForm(Application, 0));
+  own->SetBiDiMode(bdLeftToRight);
+  auto* panel = new TProbePanel(inherits.get());
+  panel->SetParent(inherits.get());
+  panel->SetBounds(10, 20, 50, 40);
+  EXPECT_EQ(inherits->GetBiDiMode(), bdRightToLeft);
+  EXPECT_EQ(panel->GetBiDiMode(), bdRightToLeft);
+  EXPECT_TRUE(panel->UseRightToLeftAlignment());
+  EXPECT_EQ(own->GetBiDiMode(), bdLeftToRight);
+  inherits->Show();
+  const LONG ex = GetWindowLongW(panel->GetHandle(), GWL_EXSTYLE);
+  EXPECT_TRUE(ex & WS_EX_RTLREADING);
+  EXPECT_TRUE(ex & WS_EX_LEFTSCROLLBAR);
+  EXPECT_FALSE(ex & WS_EX_LAYOUTRTL);
+  // The panel stays where it was put.
+  RECT r{};
+  GetWindowRect(panel->GetHandle(), &r);
+  MapWindowPoints(HWND_DESKTOP, inherits->GetHandle(), reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, 10);
+  EXPECT_EQ(r.top, 20);
+  Application->SetBiDiMode(bdLeftToRight);
+  EXPECT_EQ(inherits->GetBiDiMode(), bdLeftToRight);
+  EXPECT_EQ(panel->GetBiDiMode(), bdLeftToRight);
+}
+
+}  // namespace
