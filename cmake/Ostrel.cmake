@@ -87,3 +87,44 @@ add_custom_target(runtime_dlls ALL
 function(ostrel_export_all name)
   target_link_options(${name} PRIVATE -Wl,--export-all-symbols -Wl,--enable-auto-import)
 endfunction()
+
+# A host path as a Windows program under Wine sees it (drive Z: is the host's root).
+function(ostrel_windows_path out path)
+  string(REPLACE "/" "\\" path "Z:${path}")
+  set(${out} "${path}" PARENT_SCOPE)
+endfunction()
+
+# ostrel_stored_forms(TARGET FORM.dfm...)
+# Stored forms kept in the text form in the tree, converted to the binary form at build time by our
+# formconv (one Wine run for all of a target's forms) and linked into TARGET as RCDATA resources named
+# after the file, which is named after the form's class (TMainForm.dfm holds TMainForm).
+function(ostrel_stored_forms target)
+  set(_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms)
+  set(_rc ${_dir}/${target}_forms.rc)
+  set(_outputs)
+  set(_args)
+  set(_lines "// Stored forms of ${target}, converted at build time.\n")
+  foreach(_form ${ARGN})
+    get_filename_component(_source ${_form} ABSOLUTE)
+    get_filename_component(_name ${_form} NAME_WE)
+    set(_bin ${_dir}/${_name}.bin)
+    ostrel_windows_path(_win_in ${_source})
+    ostrel_windows_path(_win_out ${_bin})
+    list(APPEND _outputs ${_bin})
+    list(APPEND _args ${_win_in} ${_win_out})
+    string(TOUPPER ${_name} _resource)
+    string(APPEND _lines "${_resource} RCDATA \"${_bin}\"\n")
+    list(APPEND _sources ${_source})
+  endforeach()
+  file(MAKE_DIRECTORY ${_dir})
+  file(WRITE ${_rc}.in "${_lines}")
+  configure_file(${_rc}.in ${_rc} COPYONLY)
+  add_custom_command(OUTPUT ${_outputs}
+    COMMAND ${OSTREL_WINE_RUN} ${OSTREL_DIST}/formconv.exe ${_args}
+    DEPENDS formconv runtime_dlls ${_sources}
+    COMMENT "Converting the stored forms of ${target}" VERBATIM)
+  add_custom_target(${target}_forms DEPENDS ${_outputs})
+  add_dependencies(${target} ${target}_forms)
+  target_sources(${target} PRIVATE ${_rc})
+  set_source_files_properties(${_rc} PROPERTIES OBJECT_DEPENDS "${_outputs}")
+endfunction()

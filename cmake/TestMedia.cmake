@@ -28,10 +28,6 @@ add_custom_target(test_media ALL DEPENDS ${_media})
 
 # .vyr layouts of the test media, packed by our own vyrpack (a Windows program, so it runs under Wine).
 # One command for all of them: Wine processes started side by side would race to create the prefix.
-function(ostrel_windows_path out path)
-  string(REPLACE "/" "\\" path "Z:${path}")
-  set(${out} "${path}" PARENT_SCOPE)
-endfunction()
 
 set(_vyr_layouts
   "av10-single|av10|--segments 1"
