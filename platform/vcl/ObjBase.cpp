@@ -1,10 +1,20 @@
 // Class references, the class registry and the process-wide records of closure member functions.
 #include "ObjBase.h"
 #include "Classes.h"
+#include <atomic>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <string>
+
+namespace {
+std::atomic<long> LiveObjects{0};
+}  // namespace
+
+TObject::TObject() noexcept { LiveObjects.fetch_add(1, std::memory_order_relaxed); }
+TObject::TObject(const TObject&) noexcept { LiveObjects.fetch_add(1, std::memory_order_relaxed); }
+TObject::~TObject() { LiveObjects.fetch_sub(1, std::memory_order_relaxed); }
+long TObject::LiveInstances() noexcept { return LiveObjects.load(std::memory_order_relaxed); }
 
 TMetaClass::TMetaClass(const char* name, TMetaClass* parent, TCreateProc create, TDescribeProc describe)
     : FName(name), FParent(parent), FCreate(create), FDescribe(describe)

@@ -54,10 +54,12 @@ using TClass = TMetaClass*;
 class TObject {
 public:
   using TCtorArg = void;  // what the virtual constructor passes on (see TMetaClass)
-  TObject() = default;
-  virtual ~TObject() = default;
-  TObject(const TObject&) = default;
+  TObject() noexcept;
+  virtual ~TObject();
+  TObject(const TObject&) noexcept;
   TObject& operator=(const TObject&) = default;
+  // How many objects of the family live now, in every module of the process (for leak checks).
+  static long LiveInstances() noexcept;
 
   static TMetaClass* StaticClass();
   virtual TMetaClass* ClassType() const { return StaticClass(); }
