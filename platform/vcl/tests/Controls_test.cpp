@@ -296,6 +296,42 @@ TEST_F(ControlsTest, RightToLeftChangesReadingOrderNotLayout)
   EXPECT_EQ(panel->GetBiDiMode(), bdLeftToRight);
 }
 
+TEST_F(ControlsTest, TheHintShowsItsShortPartAfterThePause)
+{
+  std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
+  form->Box->SetHint("Go there|Runs the go action");
+  form->Box->SetShowHint(true);
+  form->Show();
+  form->Update();
+  SetForegroundWindow(form->GetHandle());
+  Application->SetHintPause(600);
+  struct RestorePause {
+    ~RestorePause()
+    {
+      Application->SetHintPause(500);
+      Application->CancelHint();
+    }
+  } restore;
+  const TPoint inside = form->Box->ClientToScreen(TPoint(20, 15));
+  SetCursorPos(inside.x - 1, inside.y);
+  SetCursorPos(inside.x, inside.y);
+  ASSERT_TRUE(PumpUntil([&] { return Application->GetHint() == AnsiString("Runs the go action"); }));
+  auto shown = [] {
+    THintWindow* hint = Application->GetHintWindow();
+    return hint && hint->HandleAllocated() && IsWindowVisible(hint->GetHandle());
+  };
+  EXPECT_FALSE(shown());  // the pause has not passed yet
+  ASSERT_TRUE(PumpUntil(shown, 5000));
+  EXPECT_EQ(Application->GetHintWindow()->GetCaption(), AnsiString("Go there"));
+  RECT r{};
+  GetWindowRect(Application->GetHintWindow()->GetHandle(), &r);
+  EXPECT_GT(r.top, inside.y);  // below the cursor
+  EXPECT_GT(r.right - r.left, 20);
+  // Leaving the control takes the hint away.
+  SetCursorPos(form->ClientToScreen(TPoint(5, 5)).x, form->ClientToScreen(TPoint(5, 5)).y);
+  EXPECT_TRUE(PumpUntil([&] { return !shown(); }));
+}
+
 int ThreadWindowCount()
 {
   int count = 0;
