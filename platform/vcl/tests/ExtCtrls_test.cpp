@@ -55,6 +55,13 @@ class TTimerProbe : public TObject {
     LastSender = sender;
     LastMessage = e->Message;
   }
+  void ContextPopup(TObject*, const TPoint& pos, bool& handled)
+  {
+    ++Ticks;
+    LastPos = pos;
+    handled = true;
+  }
+  TPoint LastPos;
   void Paint(TObject* sender)
   {
     ++Ticks;
@@ -118,6 +125,23 @@ TEST(Panel, CaptionIsCentred)
   EXPECT_NEAR((cols.first + cols.second) / 2, 100, 6);
   panel->SetAlignment(taLeftJustify);
   EXPECT_LT(Capture(panel).ColumnsNear(RGB(255, 0, 0)).first, 10);
+}
+
+// The platform's default handling of the right button's release makes WM_CONTEXTMENU.
+TEST(Panel, RightButtonAsksForTheContextMenu)
+{
+  TFormPtr form(NewForm(200, 120));
+  TTimerProbe probe;
+  auto* panel = new TPanel(form.get());
+  panel->SetParent(form.get());
+  panel->SetBounds(10, 10, 150, 80);
+  panel->OnContextPopup = TContextPopupEvent(&probe, &TTimerProbe::ContextPopup);
+  Pump();
+  SendMessageW(panel->GetHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 30));
+  SendMessageW(panel->GetHandle(), WM_RBUTTONUP, 0, MAKELPARAM(20, 30));
+  Pump();
+  EXPECT_EQ(probe.Ticks, 1);
+  EXPECT_EQ(probe.LastPos, TPoint(20, 30));
 }
 
 TEST(Bevel, ShapesAndStyles)
