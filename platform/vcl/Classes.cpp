@@ -11,6 +11,7 @@ VCL_IMPLEMENT_CLASS(TCollectionItem)
 VCL_IMPLEMENT_CLASS(TStrings)
 VCL_IMPLEMENT_ENUM(TComponentStateItem, "csLoading", "csReading", "csWriting", "csDestroying", "csDesigning",
                    "csAncestor", "csUpdating", "csFixups", "csFreeNotification", "csInline", "csDesignInstance")
+VCL_IMPLEMENT_ENUM(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 VCL_IMPLEMENT_ENUM(TDuplicates, "dupIgnore", "dupAccept", "dupError")
 
 VCL_PUBLISHED(TComponent)

@@ -35,6 +35,11 @@ class TStream;
 class TComponent;
 
 // ---------------------------------------------------------------------------------------------------
+// How text sits across a control (labels, panels, check boxes, edits).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+VCL_DECLARE_ENUM(TAlignment);
+
+// ---------------------------------------------------------------------------------------------------
 // TList: a list of untyped pointers.
 enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 using TListSortCompare = int (*)(void* item1, void* item2);

@@ -647,6 +647,8 @@ void TControl::DoMouseUp(TWMMouse& message, TMouseButton button)
 void TControl::WMLButtonDown(TWMMouse& message)
 {
   SendCancelMode();
+  // The platform's class sees the press first (a BUTTON captures the mouse and shows itself pushed).
+  DefaultHandler(message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) FControlState << csClicked;
   FControlState << csLButtonDown;
@@ -656,6 +658,7 @@ void TControl::WMLButtonDown(TWMMouse& message)
 void TControl::WMLButtonDblClk(TWMMouse& message)
 {
   SendCancelMode();
+  DefaultHandler(message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) DblClick();
   DoMouseDown(message, mbLeft, TShiftState() << ssDouble);
@@ -663,6 +666,8 @@ void TControl::WMLButtonDblClk(TWMMouse& message)
 
 void TControl::WMLButtonUp(TWMMouse& message)
 {
+  // Before the capture goes: a BUTTON that loses it first forgets it was pressed and never clicks.
+  DefaultHandler(message);
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   // A click is a press and a release inside the control.
   const bool clicked = FControlState.Contains(csClicked);
@@ -672,13 +677,34 @@ void TControl::WMLButtonUp(TWMMouse& message)
   DoMouseUp(message, mbLeft);
 }
 
-void TControl::WMRButtonDown(TWMMouse& message) { DoMouseDown(message, mbRight, TShiftState()); }
-void TControl::WMRButtonUp(TWMMouse& message) { DoMouseUp(message, mbRight); }
-void TControl::WMMButtonDown(TWMMouse& message) { DoMouseDown(message, mbMiddle, TShiftState()); }
-void TControl::WMMButtonUp(TWMMouse& message) { DoMouseUp(message, mbMiddle); }
+// The default handling of the right button's release is what makes WM_CONTEXTMENU.
+void TControl::WMRButtonDown(TWMMouse& message)
+{
+  DefaultHandler(message);
+  DoMouseDown(message, mbRight, TShiftState());
+}
+
+void TControl::WMRButtonUp(TWMMouse& message)
+{
+  DefaultHandler(message);
+  DoMouseUp(message, mbRight);
+}
+
+void TControl::WMMButtonDown(TWMMouse& message)
+{
+  DefaultHandler(message);
+  DoMouseDown(message, mbMiddle, TShiftState());
+}
+
+void TControl::WMMButtonUp(TWMMouse& message)
+{
+  DefaultHandler(message);
+  DoMouseUp(message, mbMiddle);
+}
 
 void TControl::WMMouseMove(TWMMouse& message)
 {
+  DefaultHandler(message);
   if (FControlStyle.Contains(csNoStdEvents)) return;
   MouseMove(KeysToShiftState(WORD(message.Keys())), message.XPos(), message.YPos());
 }

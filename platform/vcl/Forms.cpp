@@ -359,6 +359,19 @@ void TCustomForm::PaintWindow(HDC dc)
 
 // ===================================================================================================
 // Modal loops and closing
+
+// A stdcall callback for the 32-bit target (a lambda does not convert to one there); no exception
+// may leave it.
+static BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM list)
+{
+  try {
+    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+  } catch (...) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
 int TCustomForm::ShowModal()
 {
   if (GetVisible() || !GetEnabled() || FModal)
@@ -368,10 +381,7 @@ int TCustomForm::ShowModal()
   FModal = true;
   // The other windows of the task wait while the form is up.
   std::vector<HWND> disabled;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM list) -> BOOL {
-    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
-    return TRUE;
-  }, LPARAM(&disabled));
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, LPARAM(&disabled));
   for (HWND h : disabled) EnableWindow(h, FALSE);
   struct Restore {
     TCustomForm* form;

@@ -376,3 +376,11 @@ private:
 };
 
 extern TScreen* Screen;
+
+// ---------------------------------------------------------------------------------------------------
+// Hidden windows whose messages go to a method (FormsUtilWindow.cpp): timers, the clipboard's owner,
+// anything that needs a window of its own without being a control. The method answers through
+// Message.Result and calls DefWindowProc itself for what it does not handle; an exception it raises
+// goes to the application. Made and destroyed on the thread that handles their messages.
+HWND AllocateHWnd(TWndMethod method);
+void DeallocateHWnd(HWND window);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <windows.h>
 #include <oleauto.h>
@@ -301,3 +302,16 @@ private:
   const char* unitName_;
   Proc finalization_;
 };
+
+// ---------------------------------------------------------------------------------------------------
+// The program's command line (SystemParams.cpp), split as the VCL splits it: blanks separate
+// parameters, double quotes group blanks into one and are dropped (a quoted part joins the text
+// around it: `a"b c"d` is `ab cd`), a quote inside quotes simply ends the group, and an empty `""`
+// where a parameter would start is skipped. Parameters are UTF-8; ParamStr(0) is the program's path.
+int ParamCount();
+AnsiString ParamStr(int index);
+
+namespace vcl_detail {
+// The parameters of a command line, the program's name first.
+std::vector<AnsiString> SplitCommandLine(const wchar_t* commandLine);
+}  // namespace vcl_detail
