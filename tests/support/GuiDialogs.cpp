@@ -37,15 +37,16 @@ bool IsDialogOfThisProcess(HWND hwnd)
   return pid == GetCurrentProcessId() && ClassOf(hwnd) == L"#32770";
 }
 
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM lp)
+{
+  if (IsDialogOfThisProcess(hwnd)) reinterpret_cast<std::set<HWND>*>(lp)->insert(hwnd);
+  return TRUE;
+}
+
 std::set<HWND> DialogsOfThisProcess()
 {
   std::set<HWND> found;
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        if (IsDialogOfThisProcess(hwnd)) reinterpret_cast<std::set<HWND>*>(lp)->insert(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
@@ -74,7 +75,9 @@ Controls ControlsOf(HWND dialog)
 }  // namespace
 
 MessageBoxAnswer::MessageBoxAnswer(int buttonId, DWORD timeoutMs)
-    : ButtonId_(buttonId), TimeoutMs_(timeoutMs), Stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    : ButtonId_(buttonId), TimeoutMs_(timeoutMs), Stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      // Taken here, not in the watcher: the box may well be up before the new thread first runs.
+      Before_(DialogsOfThisProcess())
 {
   Watcher_ = std::thread([this] { Watch(); });
 }
@@ -95,8 +98,6 @@ const MessageBoxAnswer::Seen& MessageBoxAnswer::Result()
 void MessageBoxAnswer::Watch() noexcept
 {
   try {
-    // Boxes that were up before the watcher started are not the one the test is about to show.
-    const std::set<HWND> before = DialogsOfThisProcess();
     const ULONGLONG end = GetTickCount64() + TimeoutMs_;
     auto waitSlice = [&] { return Stop_ && WaitForSingleObject(Stop_, PollMs) == WAIT_OBJECT_0; };
 
@@ -108,7 +109,7 @@ void MessageBoxAnswer::Watch() noexcept
         return;
       }
       for (HWND hwnd : DialogsOfThisProcess()) {
-        if (before.count(hwnd) || !IsWindowVisible(hwnd)) continue;
+        if (Before_.count(hwnd) || !IsWindowVisible(hwnd)) continue;
         controls = ControlsOf(hwnd);
         // Visible with its buttons: the box has finished WM_INITDIALOG.
         if (!controls.Buttons.empty()) box = hwnd;

@@ -1,9 +1,9 @@
 // GUI test kit: real input through SendInput, as a person's mouse and keyboard would give it.
 //
-// Every event is followed by pumping this thread's messages until the thread's own view of the key
-// or button (GetKeyState, updated when the thread takes the input message off its queue) shows that
-// the event has been handled. That makes each call end after the window has seen its event, on
-// Windows (where input reaches the queue asynchronously) as under Wine (where it is queued at once).
+// Every event is followed by pumping this thread's messages until the system's state of the key or
+// button shows the event (so it has reached the queues) and this thread's queue holds no more input
+// of its kind (so the window has handled it). Under Wine, SendInput queues the event before it
+// returns; on Windows the system's input thread does so a moment later, and the state tells when.
 #include "GuiTest.h"
 
 namespace ostrel::test {
@@ -22,14 +22,17 @@ const WORD ModifierKeys[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
 const Shift ModifierShifts[] = {ShiftShift, ShiftCtrl, ShiftAlt};
 
 bool KeyIsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
-bool KeyToggle(int vk) { return (GetKeyState(vk) & 0x0001) != 0; }
+bool AsyncDown(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+// Input of these kinds waits in this thread's queue.
+bool Queued(UINT kinds) { return (HIWORD(GetQueueStatus(kinds)) & kinds) != 0; }
 
-// Waits until a key or button press that started from `wasDown`/`toggle` has been taken by this
-// thread. A press flips the toggle bit of a key that was up; the release may already have been taken
-// too, by a modal loop that the press started (a menu, a drag loop).
-bool WaitPressed(int vk, bool wasDown, bool toggle)
+// Waits until the platform has taken a key or button event (its state is the one sent) and this
+// thread has taken every such event off its queue and handled it. (The key state's toggle bit would
+// be a finer sign, but Wine copies the system's key state into a thread's now and then, so a
+// thread cannot rely on seeing its own toggles.)
+bool WaitTaken(int vk, bool down, UINT kinds)
 {
-  return PumpUntil([&] { return wasDown ? KeyIsDown(vk) : KeyToggle(vk) != toggle; }, ArriveMs);
+  return PumpUntil([&] { return AsyncDown(vk) == down && !Queued(kinds); }, ArriveMs);
 }
 
 // Under Wine, whenever the X server moves the keyboard focus or the pointer into one of the
@@ -43,11 +46,6 @@ bool ModifiersHeld(Shift shift)
   for (size_t i = 0; i < 3; ++i)
     if ((shift & ModifierShifts[i]) && !KeyIsDown(ModifierKeys[i])) return false;
   return true;
-}
-
-bool WaitReleased(int vk)
-{
-  return PumpUntil([&] { return !KeyIsDown(vk); }, ArriveMs);
 }
 
 bool SameThread(HWND hwnd)
@@ -101,17 +99,12 @@ bool MoveTo(POINT screen)
 
 bool Press(POINT screen, Button button)
 {
-  const int vk = ButtonKey(button);
-  const bool wasDown = KeyIsDown(vk);
-  const bool toggle = KeyToggle(vk);
-  if (!SendMouse(screen, ButtonFlag(button, false))) return false;
-  return WaitPressed(vk, wasDown, toggle);
+  return SendMouse(screen, ButtonFlag(button, false)) && WaitTaken(ButtonKey(button), true, QS_MOUSE);
 }
 
 bool Release(POINT screen, Button button)
 {
-  if (!SendMouse(screen, ButtonFlag(button, true))) return false;
-  return WaitReleased(ButtonKey(button));
+  return SendMouse(screen, ButtonFlag(button, true)) && WaitTaken(ButtonKey(button), false, QS_MOUSE);
 }
 
 bool IsExtendedKey(WORD vk)
@@ -140,12 +133,8 @@ bool PressModifiers(Shift shift)
 {
   if (shift == ShiftNone) return true;
   PumpFor(SettleMs);
-  for (size_t i = 0; i < 3; ++i) {
-    if (!(shift & ModifierShifts[i])) continue;
-    const bool wasDown = KeyIsDown(ModifierKeys[i]);
-    const bool toggle = KeyToggle(ModifierKeys[i]);
-    if (!SendKey(ModifierKeys[i], false) || !WaitPressed(ModifierKeys[i], wasDown, toggle)) return false;
-  }
+  for (size_t i = 0; i < 3; ++i)
+    if ((shift & ModifierShifts[i]) && !KeyDown(ModifierKeys[i])) return false;
   return ModifiersHeld(shift);
 }
 
@@ -153,7 +142,7 @@ bool ReleaseModifiers(Shift shift)
 {
   bool ok = true;
   for (size_t i = 3; i-- > 0;)
-    if (shift & ModifierShifts[i]) ok = SendKey(ModifierKeys[i], true) && WaitReleased(ModifierKeys[i]) && ok;
+    if (shift & ModifierShifts[i]) ok = KeyUp(ModifierKeys[i]) && ok;
   return ok;
 }
 
@@ -284,14 +273,12 @@ bool Drag(HWND hwnd, POINT from, POINT to, int steps, Button button, Shift shift
 
 bool KeyDown(WORD vk)
 {
-  const bool wasDown = KeyIsDown(vk);
-  const bool toggle = KeyToggle(vk);
-  return SendKey(vk, false) && WaitPressed(vk, wasDown, toggle);
+  return SendKey(vk, false) && WaitTaken(vk, true, QS_KEY);
 }
 
 bool KeyUp(WORD vk)
 {
-  return SendKey(vk, true) && WaitReleased(vk);
+  return SendKey(vk, true) && WaitTaken(vk, false, QS_KEY);
 }
 
 bool KeyPress(WORD vk, Shift shift)
@@ -306,11 +293,10 @@ bool KeyPress(WORD vk, Shift shift)
 bool TypeText(const std::string& utf8)
 {
   for (wchar_t unit : Utf8ToWide(utf8)) {
-    const bool toggle = KeyToggle(VK_PACKET);
     if (!SendUnicode(unit, false) || !SendUnicode(unit, true)) return false;
-    // Down flips VK_PACKET's toggle; the release behind it clears the down bit; the character that
-    // TranslateMessage made from the press is posted and goes out in the same pump.
-    if (!PumpUntil([&] { return KeyToggle(VK_PACKET) != toggle && !KeyIsDown(VK_PACKET); }, ArriveMs)) return false;
+    // The character that TranslateMessage makes of the press is posted, and goes out in the same pump
+    // that takes the release.
+    if (!PumpUntil([] { return !Queued(QS_KEY); }, ArriveMs)) return false;
   }
   PumpMessages();
   return true;

@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -184,6 +185,8 @@ class MessageBoxAnswer {
   int ButtonId_;
   DWORD TimeoutMs_;
   HANDLE Stop_ = nullptr;
+  // Boxes already up when the answer was made are not the one the test is about to show.
+  std::set<HWND> Before_;
   Seen Seen_;
   std::thread Watcher_;
 };
