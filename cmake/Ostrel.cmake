@@ -35,8 +35,9 @@ endfunction()
 # One GoogleTest executable per module, run by CTest through Wine as one process. With HEAPCHECK the
 # executable runs a second time under Wine's heap checking (label heap): a corrupted heap fails it.
 # With DESKTOP the executable runs on a desktop of exactly that size (OSTREL_DESKTOP, see
-# scripts/wine-run). Tests labelled gui take the screen for themselves: they never run beside each
-# other, since two of them would fight over the pointer, the keyboard and the foreground window.
+# scripts/wine-run). Tests labelled gui take the screen for themselves: they run alone (RUN_SERIAL),
+# since any other program that shows a window (a video renderer of a media test) takes the focus and
+# the foreground from them.
 function(ostrel_test name)
   cmake_parse_arguments(T "HEAPCHECK" "TIMEOUT;DESKTOP" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
@@ -85,7 +86,7 @@ function(ostrel_test_run name exe)
     set_tests_properties(${name} PROPERTIES FAIL_REGULAR_EXPRESSION "${R_FAIL_REGULAR_EXPRESSION}")
   endif()
   if("gui" IN_LIST R_LABELS)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK ostrel_screen)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
   endif()
 endfunction()
 
