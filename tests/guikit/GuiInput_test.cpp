@@ -250,7 +250,7 @@ TEST(Wait, PumpUntilIsBoundedAndSeesPostedWork)
   EXPECT_GE(took, 140u);
   EXPECT_LT(took, 1500u);
 
-  // The wait sleeps: a second of waiting costs a small part of a second of processor time.
+  // The wait sleeps: waiting costs a small fraction of its time in processor time.
   FILETIME c, e, k0, u0, k1, u1;
   GetThreadTimes(GetCurrentThread(), &c, &e, &k0, &u0);
   PumpFor(300);

@@ -115,8 +115,8 @@ TEST(Pixels, WindowCaptureAndClientHelpersAgree)
   EXPECT_EQ(childInShot.left, 1 + 60);
   EXPECT_EQ(whole.Count(Green, childInShot), 50 * 30);
   // The screen capture of any rectangle agrees with the window's.
-  Pixels part = CaptureScreen(RECT{wr.left + 100, wr.top + 10, wr.left + 140, wr.top + 20});
-  for (int x = 0; x < 40; ++x) EXPECT_EQ(part.At(x, 5), whole.At(100 + x, 15)) << x;
+  Pixels strip = CaptureScreen(RECT{wr.left + 100, wr.top + 10, wr.left + 140, wr.top + 20});
+  for (int x = 0; x < 40; ++x) EXPECT_EQ(strip.At(x, 5), whole.At(100 + x, 15)) << x;
 }
 
 TEST(Pixels, PrintWindowRendersWhatTheWindowPrints)

@@ -102,7 +102,7 @@ class Pixels {
   void Set(int x, int y, COLORREF colour);
   // The colour at a client point of hwnd, wherever the capture was taken from.
   COLORREF AtClient(HWND hwnd, int x, int y) const;
-  // The part of a client rectangle of hwnd in capture coordinates.
+  // A client rectangle of hwnd in capture coordinates (possibly reaching outside the capture).
   RECT ClientRect(HWND hwnd, RECT client) const;
 
   // Pixels in rect (capture coordinates, clipped to the capture) within `tolerance` of colour.
