@@ -31,31 +31,62 @@ function(ostrel_executable name)
   ostrel_manifest(${name})
 endfunction()
 
-# ostrel_test(NAME SOURCES... [LIBS libs...] [LABELS labels...] [ENV k=v...] [HEAPCHECK])
+# ostrel_test(NAME SOURCES... [LIBS libs...] [LABELS labels...] [ENV k=v...] [DESKTOP WxH] [HEAPCHECK])
 # One GoogleTest executable per module, run by CTest through Wine as one process. With HEAPCHECK the
 # executable runs a second time under Wine's heap checking (label heap): a corrupted heap fails it.
+# With DESKTOP the executable runs on a desktop of exactly that size (OSTREL_DESKTOP, see
+# scripts/wine-run). Tests labelled gui take the screen for themselves: they run alone (RUN_SERIAL),
+# since any other program that shows a window (a video renderer of a media test) takes the focus and
+# the foreground from them.
 function(ostrel_test name)
-  cmake_parse_arguments(T "HEAPCHECK" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "HEAPCHECK" "TIMEOUT;DESKTOP" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
   ostrel_manifest(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ostrel_gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OSTREL_TESTS})
   # A test needs the runtime DLLs and the test media even when only its own target is built.
   add_dependencies(${name} runtime_dlls test_media)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
   if(NOT T_LABELS)
     set(T_LABELS unit)
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "OSTREL_ARCH=${OSTREL_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_CDROM=${CMAKE_BINARY_DIR}/cdrom;OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+  set(args TIMEOUT ${T_TIMEOUT})
+  if(T_DESKTOP)
+    list(APPEND args DESKTOP ${T_DESKTOP})
+  endif()
+  ostrel_test_run(${name} ${name} ${args} LABELS ${T_LABELS} ENV ${T_ENV})
   if(T_HEAPCHECK)
-    add_test(NAME ${name}_heap COMMAND ${name} --gtest_color=no)
-    set_tests_properties(${name}_heap PROPERTIES LABELS "heap" TIMEOUT ${T_TIMEOUT}
-      FAIL_REGULAR_EXPRESSION "err:heap|warn:heap"
-      ENVIRONMENT "WINEDEBUG=warn+heap;OSTREL_ARCH=${OSTREL_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_CDROM=${CMAKE_BINARY_DIR}/cdrom;OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${T_ENV}")
+    ostrel_test_run(${name}_heap ${name} ${args} LABELS heap ENV WINEDEBUG=warn+heap ${T_ENV}
+                    FAIL_REGULAR_EXPRESSION "err:heap|warn:heap")
+  endif()
+endfunction()
+
+# ostrel_test_run(NAME EXECUTABLE [ARGS args...] [LABELS labels...] [ENV k=v...] [DESKTOP WxH]
+#                 [TIMEOUT s] [FAIL_REGULAR_EXPRESSION re])
+# One more CTest run of a test executable: other arguments (a --gtest_filter), another environment,
+# a desktop of another size.
+function(ostrel_test_run name exe)
+  cmake_parse_arguments(R "" "TIMEOUT;DESKTOP;FAIL_REGULAR_EXPRESSION" "ARGS;LABELS;ENV" ${ARGN})
+  if(NOT R_LABELS)
+    set(R_LABELS unit)
+  endif()
+  if(NOT R_TIMEOUT)
+    set(R_TIMEOUT 300)
+  endif()
+  set(env "OSTREL_ARCH=${OSTREL_ARCH};BUILD_DIR=${CMAKE_BINARY_DIR};OSTREL_CDROM=${CMAKE_BINARY_DIR}/cdrom;OSTREL_MEDIA=${OSTREL_MEDIA_DIR};OSTREL_DIST=${OSTREL_DIST};${R_ENV}")
+  if(R_DESKTOP)
+    list(APPEND env OSTREL_DESKTOP=${R_DESKTOP})
+    add_dependencies(${exe} ostrel_desktop)
+  endif()
+  add_test(NAME ${name} COMMAND ${exe} --gtest_color=no ${R_ARGS})
+  set_tests_properties(${name} PROPERTIES LABELS "${R_LABELS}" TIMEOUT ${R_TIMEOUT} ENVIRONMENT "${env}")
+  if(R_FAIL_REGULAR_EXPRESSION)
+    set_tests_properties(${name} PROPERTIES FAIL_REGULAR_EXPRESSION "${R_FAIL_REGULAR_EXPRESSION}")
+  endif()
+  if("gui" IN_LIST R_LABELS)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
   endif()
 endfunction()
 

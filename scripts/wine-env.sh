@@ -2,7 +2,7 @@
 #   - one project-local prefix per target, created once: build/win32/wineprefix (32-bit, run by
 #     `wine`) and build/win64/wineprefix (64-bit, run by `wine64`);
 #   - one persistent wineserver per prefix, so that each program starts in well under a second;
-#   - one Xvfb display for both, when none is set;
+#   - one Xvfb display for both, when none is set (one per checkout, see XVFB_DISPLAY);
 #   - the ALSA default device routed to a null sink, so that audio renders without a sound card;
 #   - drive D: of each prefix is a CD-ROM drive over build/<target>/cdrom.
 # The target is OSTREL_ARCH (win32 or win64), or the one ostrel_preferred_arch picks; BUILD_DIR, when
@@ -36,7 +36,10 @@ else
   REG_VIEW=/reg:32
 fi
 
-XVFB_DISPLAY=${XVFB_DISPLAY:-:87}
+# One display per checkout: GUI tests press keys, move the pointer and take the focus, and the tests
+# of another checkout on the same display would take them away (an X focus change deactivates a
+# Wine window and cancels its mouse capture).
+XVFB_DISPLAY=${XVFB_DISPLAY:-:$((100 + $(printf '%s' "$ROOT" | cksum | cut -d' ' -f1) % 400))}
 
 _wine_xvfb_up() {
   [ -n "${DISPLAY:-}" ] && return 0
