@@ -42,6 +42,81 @@ VCL_PUBLISHED(TProbeForm)
   p.Method("PanelKeyDown", &TProbeForm::PanelKeyDown);
 }
 
+VCL_PUBLISHED(TTestForm)
+{
+  p.Field("TopPanel", &TTestForm::TopPanel);
+  p.Field("TitleLabel", &TTestForm::TitleLabel);
+  p.Field("Picture", &TTestForm::Picture);
+  p.Field("OverLabel", &TTestForm::OverLabel);
+  p.Field("PlayButton", &TTestForm::PlayButton);
+  p.Field("PauseButton", &TTestForm::PauseButton);
+  p.Field("StopButton", &TTestForm::StopButton);
+  p.Field("NameEdit", &TTestForm::NameEdit);
+  p.Field("OkButton", &TTestForm::OkButton);
+  p.Field("FailButton", &TTestForm::FailButton);
+  p.Field("StatusLabel", &TTestForm::StatusLabel);
+  p.Field("Actions", &TTestForm::Actions);
+  p.Field("GoAction", &TTestForm::GoAction);
+  p.Field("FormMenu", &TTestForm::FormMenu);
+  p.Field("GoItem", &TTestForm::GoItem);
+  p.Field("AboutItem", &TTestForm::AboutItem);
+  p.Method("FormCreate", &TTestForm::FormCreate);
+  p.Method("FormKeyDown", &TTestForm::FormKeyDown);
+  p.Method("BackgroundMouseDown", &TTestForm::BackgroundMouseDown);
+  p.Method("BackgroundMouseMove", &TTestForm::BackgroundMouseMove);
+  p.Method("ButtonClick", &TTestForm::ButtonClick);
+  p.Method("OkClick", &TTestForm::OkClick);
+  p.Method("FailClick", &TTestForm::FailClick);
+  p.Method("GoExecute", &TTestForm::GoExecute);
+  p.Method("AboutClick", &TTestForm::AboutClick);
+}
+
+VCL_PUBLISHED(TSkeletonForm)
+{
+  p.Field("Skin", &TSkeletonForm::Skin);
+  p.Field("Video", &TSkeletonForm::Video);
+  p.Field("PositionLabel", &TSkeletonForm::PositionLabel);
+  p.Field("LengthLabel", &TSkeletonForm::LengthLabel);
+  p.Field("PlayButton", &TSkeletonForm::PlayButton);
+  p.Field("CloseButton", &TSkeletonForm::CloseButton);
+}
+
+void TTestForm::FormCreate(TObject*) { Log.push_back("create"); }
+
+void TTestForm::FormKeyDown(TObject*, WORD& key, TShiftState shift)
+{
+  if (key >= 'A' && key <= 'Z') Log.push_back(std::string("key ") + char(key) + (shift.Contains(ssShift) ? "+shift" : ""));
+}
+
+void TTestForm::BackgroundMouseDown(TObject*, TMouseButton, TShiftState, int x, int y)
+{
+  DragX = x;
+  DragY = y;
+}
+
+// Only while the form holds the mouse (a button pressed on it is held) does it follow the mouse.
+void TTestForm::BackgroundMouseMove(TObject*, TShiftState, int x, int y)
+{
+  if (GetCaptureControl() != this) return;
+  SetBounds(GetLeft() + x - DragX, GetTop() + y - DragY, GetWidth(), GetHeight());
+}
+
+void TTestForm::ButtonClick(TObject* sender)
+{
+  Log.push_back("click " + std::string(static_cast<TComponent*>(sender)->GetName().c_str()));
+}
+
+void TTestForm::OkClick(TObject*) { Log.push_back("ok " + std::string(NameEdit->GetText().c_str())); }
+void TTestForm::FailClick(TObject*) { throw Exception("Failed on purpose"); }
+void TTestForm::GoExecute(TObject*) { Log.push_back("go"); }
+void TTestForm::AboutClick(TObject*) { Log.push_back("about"); }
+
+TSkeletonForm::TSkeletonForm(TOwnerArg owner, int clientWidth, int clientHeight) : TForm(owner)
+{
+  SetClientWidth(clientWidth);
+  SetClientHeight(clientHeight);
+}
+
 VCL_IMPLEMENT_CLASS(TOrderProbe)
 VCL_IMPLEMENT_CLASS(TDerivedOrderProbe)
 VCL_IMPLEMENT_CLASS(TThrowingProbe)
@@ -169,5 +244,6 @@ void RegisterControlsTestClasses()
 {
   RegisterClasses({TProbePanel::StaticClass(), TProbeGraphic::StaticClass(), TProbeForm::StaticClass(),
                    TActionList::StaticClass(), TAction::StaticClass(), TPopupMenu::StaticClass(),
-                   TMenuItem::StaticClass(), TDerivedOrderProbe::StaticClass()});
+                   TMenuItem::StaticClass(), TDerivedOrderProbe::StaticClass(), TTestForm::StaticClass(),
+                   TSkeletonForm::StaticClass()});
 }

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "ActnList.h"
+#include "Buttons.h"
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "StdCtrls.h"
 
 // A windowed container that paints its own colour.
 class TProbePanel : public TCustomControl {
@@ -108,6 +111,59 @@ class TDerivedOrderProbe : public TOrderProbe {
   bool DerivedBodyDone = false;
   bool SawDerivedBody = false;
   void AfterConstruction() override;
+};
+
+// The stored test form: a panel with a label, a picture with a transparent label over it, three speed
+// buttons of one group, an edit, a default button and one that raises, an action list and a popup
+// menu. Dragging its background moves it.
+class TTestForm : public TForm {
+  VCL_DECLARE_FORM(TTestForm, TForm)
+  explicit TTestForm(TOwnerArg owner) : TForm(owner) {}
+
+  TPanel* TopPanel;
+  TLabel* TitleLabel;
+  TImage* Picture;
+  TLabel* OverLabel;
+  TSpeedButton* PlayButton;
+  TSpeedButton* PauseButton;
+  TSpeedButton* StopButton;
+  TEdit* NameEdit;
+  TButton* OkButton;
+  TButton* FailButton;
+  TLabel* StatusLabel;
+  TActionList* Actions;
+  TAction* GoAction;
+  TPopupMenu* FormMenu;
+  TMenuItem* GoItem;
+  TMenuItem* AboutItem;
+
+  std::vector<std::string> Log;
+  int DragX = 0, DragY = 0;
+
+  void FormCreate(TObject* sender);
+  void FormKeyDown(TObject* sender, WORD& key, TShiftState shift);
+  void BackgroundMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  void BackgroundMouseMove(TObject* sender, TShiftState shift, int x, int y);
+  void ButtonClick(TObject* sender);
+  void OkClick(TObject* sender);
+  void FailClick(TObject* sender);
+  void GoExecute(TObject* sender);
+  void AboutClick(TObject* sender);
+};
+
+// A skeleton of the player's main window: a skin under graphic controls, a black panel, two
+// transparent labels and speed buttons, all placed by their anchors.
+class TSkeletonForm : public TForm {
+  VCL_DECLARE_FORM(TSkeletonForm, TForm)
+  // Sizes itself to the client size asked for in its constructor, before it has a window.
+  TSkeletonForm(TOwnerArg owner, int clientWidth, int clientHeight);
+
+  TImage* Skin;
+  TPanel* Video;
+  TLabel* PositionLabel;
+  TLabel* LengthLabel;
+  TSpeedButton* PlayButton;
+  TSpeedButton* CloseButton;
 };
 
 void RegisterControlsTestClasses();

@@ -1,0 +1,70 @@
+# Fills a stored form template with bitmap data, run as
+#   cmake -DTEMPLATE=Form.dfm.in -DOUTPUT=Form.dfm -DBITMAPS=dir -P FormData.cmake
+# Placeholders, each alone on the right of a property:
+#   Picture.Data = {{picture:name.bmp}}   a TPicture holding a TBitmap: the class name as a short
+#                                         string, then the bitmap's data
+#   Glyph.Data = {{bitmap:name.bmp}}      a TBitmap: a 32-bit little-endian byte count, then the file
+# The bitmaps are made at build time from their sources; no bitmap bytes live in the tree.
+cmake_minimum_required(VERSION 3.20)
+
+function(_le32 out value)
+  set(hex "")
+  foreach(i RANGE 3)
+    math(EXPR byte "(${value} >> (8 * ${i})) & 255" OUTPUT_FORMAT HEXADECIMAL)
+    string(REGEX REPLACE "^0x" "" byte "${byte}")
+    string(LENGTH "${byte}" n)
+    if(n EQUAL 1)
+      set(byte "0${byte}")
+    endif()
+    string(APPEND hex "${byte}")
+  endforeach()
+  string(TOUPPER "${hex}" hex)
+  set(${out} "${hex}" PARENT_SCOPE)
+endfunction()
+
+# The binary value as the text form writes it: hex digits in lines under the property.
+function(_binary_value out hex indent)
+  string(LENGTH "${hex}" total)
+  set(text "{")
+  set(pos 0)
+  while(pos LESS total)
+    string(SUBSTRING "${hex}" ${pos} 64 line)
+    string(APPEND text "\n${indent}  ${line}")
+    math(EXPR pos "${pos} + 64")
+  endwhile()
+  string(APPEND text "}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(_bitmap_hex out file)
+  if(NOT EXISTS "${BITMAPS}/${file}")
+    message(FATAL_ERROR "FormData: no bitmap ${BITMAPS}/${file}")
+  endif()
+  file(READ "${BITMAPS}/${file}" bytes HEX)
+  string(TOUPPER "${bytes}" bytes)
+  file(SIZE "${BITMAPS}/${file}" size)
+  _le32(count ${size})
+  set(${out} "${count}${bytes}" PARENT_SCOPE)
+endfunction()
+
+file(STRINGS "${TEMPLATE}" lines)
+set(result "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^( *)(.*)\\{\\{(picture|bitmap):([^}]+)\\}\\}[ ]*$")
+    set(indent "${CMAKE_MATCH_1}")
+    set(head "${CMAKE_MATCH_2}")
+    set(kind "${CMAKE_MATCH_3}")
+    _bitmap_hex(data "${CMAKE_MATCH_4}")
+    if(kind STREQUAL "picture")
+      # "TBitmap" as a short string: its length, then its letters.
+      set(data "0754426974 6D6170${data}")
+      string(REPLACE " " "" data "${data}")
+    endif()
+    _binary_value(value "${data}" "${indent}")
+    string(APPEND result "${indent}${head}${value}\n")
+  else()
+    string(APPEND result "${line}\n")
+  endif()
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "${result}")
+file(RENAME "${OUTPUT}.tmp" "${OUTPUT}")
