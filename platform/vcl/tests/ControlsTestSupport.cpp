@@ -201,6 +201,12 @@ TPixels CaptureControl(TControl* control)
   return ReadWindow(parent->GetHandle(), control->GetBoundsRect());
 }
 
+TPixels ReadControl(TControl* control)
+{
+  Pump();
+  return ReadWindow(control->GetParent()->GetHandle(), control->GetBoundsRect());
+}
+
 TForm* NewForm(int clientWidth, int clientHeight, TColor color)
 {
   auto* form = new TForm(Application, 0);

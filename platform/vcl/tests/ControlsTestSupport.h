@@ -37,6 +37,8 @@ struct TPixels {
 TPixels Capture(TWinControl* control);
 // The part of the parent's client area a (graphic) control covers, read after a repaint.
 TPixels CaptureControl(TControl* control);
+// The same as the screen shows it now, after the queued messages (no repaint asked for).
+TPixels ReadControl(TControl* control);
 
 // A form without a stored form, placed at (x, y) with that client size, shown and painted.
 TForm* NewForm(int clientWidth, int clientHeight, TColor color = clWhite);
