@@ -80,6 +80,10 @@ struct TCreateParams {
 namespace vcl_detail {
 // Registers the window class CreateParams names, with the library's window procedure.
 void RegisterControlWindowClass(TCreateParams& params);
+// Set while the application's loop dispatches a key message it has already offered to the focused
+// control as a CN_ message; without it (another loop pumps, a platform dialog, a test) the control
+// offers the key itself, so dialog keys work whoever pumps.
+extern thread_local bool KeyMessagePreprocessed;
 // Aligns and anchors the children of parent within rect (ControlsAlign.cpp).
 void AlignChildren(TWinControl* parent, TControl* control, TRect& rect);
 }  // namespace vcl_detail

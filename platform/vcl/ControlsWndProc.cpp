@@ -54,6 +54,8 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 
 namespace vcl_detail {
 
+thread_local bool KeyMessagePreprocessed = false;
+
 void RegisterControlWindowClass(TCreateParams& params)
 {
   const HINSTANCE instance = LibraryInstance();
@@ -221,6 +223,14 @@ void TWinControl::Dispatch(void* raw)
     case WM_SETCURSOR: return WMSetCursor(message);
     case WM_CONTEXTMENU: return WMContextMenuWin(static_cast<TWMContextMenu&>(message));
     case WM_KEYDOWN: case WM_SYSKEYDOWN:
+      if (!vcl_detail::KeyMessagePreprocessed) {
+        // Nobody offered the key as CN_KEYDOWN: do it here, so that Tab, Enter and Escape still work.
+        TWMKey offered = static_cast<TWMKey&>(message);
+        offered.Msg = message.Msg == WM_KEYDOWN ? CN_KEYDOWN : CN_SYSKEYDOWN;
+        offered.Result = 0;
+        CNKeyDown(offered);
+        if (offered.Result != 0) return;
+      }
       if (!DoKeyDown(static_cast<TWMKey&>(message))) DefaultHandler(message);
       return;
     case WM_KEYUP: case WM_SYSKEYUP:

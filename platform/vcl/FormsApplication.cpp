@@ -289,6 +289,11 @@ bool TApplication::ProcessMessage(MSG& msg)
   }
   if (IsHintMsg(msg) || IsKeyMsg(msg)) return true;
   TranslateMessage(&msg);
+  const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+  vcl_detail::KeyMessagePreprocessed = key;
+  struct Reset {
+    ~Reset() { vcl_detail::KeyMessagePreprocessed = false; }
+  } reset;
   DispatchMessageW(&msg);
   if (msg.message == WM_MOUSEMOVE) DoMouseIdle();
   return true;

@@ -326,6 +326,13 @@ void TMenuItem::SetParentComponent(TComponent* value)
   else if (auto* item = dynamic_cast<TMenuItem*>(value)) item->Add(this);
 }
 
+// A stored item takes its place under the menu or item whose children are being read.
+void TMenuItem::ReadState(TReader* reader)
+{
+  TComponent::ReadState(reader);
+  if (TComponent* parent = reader->GetParent(); parent && parent != GetParentComponent()) SetParentComponent(parent);
+}
+
 void TMenuItem::GetChildren(TGetChildProc proc, TComponent* root)
 {
   for (TMenuItem* item : FItems)

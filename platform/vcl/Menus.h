@@ -116,6 +116,7 @@ class TMenuItem : public TComponent {
 
 protected:
   void Notification(TComponent* component, TOperation operation) override;
+  void ReadState(TReader* reader) override;
   virtual void ActionChange(TObject* sender, bool checkDefaults);
 
 private:
