@@ -88,7 +88,18 @@ function(ostrel_test_run name exe)
   if("gui" IN_LIST R_LABELS)
     set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
   endif()
+  # A virtual desktop leaves its size in the prefix's wineserver: programs started after it on the
+  # ordinary desktop see a screen of that size. Sized-desktop runs therefore wait for every test
+  # defined before them (they are defined last, in tests/guikit), and the test command starts each
+  # run with a fresh wineserver.
+  if(R_DESKTOP)
+    get_property(plain GLOBAL PROPERTY OSTREL_PLAIN_TESTS)
+    set_tests_properties(${name} PROPERTIES DEPENDS "${plain}")
+  else()
+    set_property(GLOBAL APPEND PROPERTY OSTREL_PLAIN_TESTS ${name})
+  endif()
 endfunction()
+
 
 # The MinGW runtime DLLs beside the executables; the unwinder's DLL differs by target.
 if(OSTREL_ARCH STREQUAL win64)

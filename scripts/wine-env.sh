@@ -105,6 +105,31 @@ wine_env_up() {
   _wine_server_up
 }
 
+# The process id of the prefix's wineserver: it works in a folder named after the prefix's device and
+# inode.
+_wine_server_pid() {
+  local id p cwd
+  [ -d "$WINEPREFIX" ] || return 0
+  id=server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  for p in /proc/[0-9]*; do
+    cwd=$(readlink "$p/cwd" 2>/dev/null) || continue
+    [[ $cwd == */"$id" ]] && { echo "${p#/proc/}"; return 0; }
+  done
+  return 0
+}
+
+# Ends the prefix's wineserver and waits until it is really gone, so that the next start makes a new
+# persistent one instead of finding the old one on its way out.
+wine_server_restart() {
+  local i
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  for i in $(seq 100); do
+    [ -z "$(_wine_server_pid)" ] && break
+    sleep 0.1
+  done
+  _wine_server_up
+}
+
 wine_env_down() {
   wineserver -k 2>/dev/null || true
 }

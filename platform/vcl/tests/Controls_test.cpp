@@ -332,18 +332,23 @@ TEST_F(ControlsTest, TheHintShowsItsShortPartAfterThePause)
   EXPECT_TRUE(PumpUntil([&] { return !shown(); }));
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM counter)
+{
+  ++*reinterpret_cast<int*>(counter);
+  return TRUE;
+}
+
+BOOL CALLBACK CountWindowAndChildren(HWND hwnd, LPARAM counter)
+{
+  ++*reinterpret_cast<int*>(counter);
+  EnumChildWindows(hwnd, CountWindow, counter);
+  return TRUE;
+}
+
 int ThreadWindowCount()
 {
   int count = 0;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM counter) -> BOOL {
-        ++*reinterpret_cast<int*>(counter);
-        EnumChildWindows(
-            hwnd, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<int*>(c), TRUE; }, counter);
-        return TRUE;
-      },
-      LPARAM(&count));
+  EnumThreadWindows(GetCurrentThreadId(), CountWindowAndChildren, LPARAM(&count));
   return count;
 }
 
