@@ -94,7 +94,7 @@ function(ostrel_test_run name exe)
   # run with a fresh wineserver.
   if(R_DESKTOP)
     get_property(plain GLOBAL PROPERTY OSTREL_PLAIN_TESTS)
-    set_tests_properties(${name} PROPERTIES DEPENDS "${plain}")
+    set_tests_properties(${name} PROPERTIES DEPENDS "${plain}" FIXTURES_REQUIRED sized_desktops)
   else()
     set_property(GLOBAL APPEND PROPERTY OSTREL_PLAIN_TESTS ${name})
   endif()

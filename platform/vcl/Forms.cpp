@@ -175,6 +175,7 @@ void TCustomForm::CreateParams(TCreateParams& params)
   if (GetParent()) {
     params.Style |= WS_CHILD;
   } else {
+    if (Application) Application->CreateHandle();
     params.WndParent = Application ? Application->GetHandle() : nullptr;
     switch (FBorderStyle) {
       case bsNone: params.Style |= WS_POPUP; break;

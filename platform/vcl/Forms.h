@@ -257,6 +257,8 @@ class TApplication : public TComponent {
   void ActivateHint(const TPoint& cursorPos);
 
   HWND GetHandle() const { return FHandle; }
+  // Makes the application's window, which owns every form's, if it does not exist yet.
+  void CreateHandle() { CreateAppWindow(); }
   TCustomForm* GetMainForm() const { return FMainForm; }
   AnsiString GetTitle() const { return FTitle; }
   void SetTitle(const AnsiString& value);
