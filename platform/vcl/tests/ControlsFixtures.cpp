@@ -121,6 +121,7 @@ VCL_IMPLEMENT_CLASS(TOrderProbe)
 VCL_IMPLEMENT_CLASS(TDerivedOrderProbe)
 VCL_IMPLEMENT_CLASS(TThrowingProbe)
 VCL_IMPLEMENT_CLASS(TModalProbe)
+VCL_IMPLEMENT_CLASS(TCentredProbe)
 
 bool TProbeForm::ThrowInCreate = false;
 int TThrowingProbe::AfterCalls = 0;
@@ -203,6 +204,12 @@ void TModalProbe::DoShow()
   ++Shows;
   TForm::DoShow();
   if (ResultOnShow != mrNone) SetModalResult(ResultOnShow);
+}
+
+void TCentredProbe::DoShow()
+{
+  SetBounds(GetLeft(), GetTop(), 400, 300);
+  if (RaiseInShow) throw Exception("show failed");
 }
 
 void TExceptionSink::Handle(TObject* sender, Exception* e)

@@ -78,6 +78,16 @@ protected:
   void DoShow() override;
 };
 
+// Resizes itself in OnShow (and may raise there); placed in the screen's centre by its Position.
+class TCentredProbe : public TForm {
+  VCL_DECLARE_CLASS(TCentredProbe, TForm)
+  explicit TCentredProbe(TOwnerArg owner) : TForm(owner, 0) {}
+  bool RaiseInShow = false;
+
+protected:
+  void DoShow() override;
+};
+
 // Collects what the application reports.
 class TExceptionSink : public TObject {
 public:

@@ -104,6 +104,38 @@ TEST_F(ControlsTest, AnExceptionInOnCreateGoesToTheApplicationAndTheFormIsMade)
   EXPECT_NE(form->Panel, nullptr);
 }
 
+TEST_F(ControlsTest, TheFirstFormMadeByTheApplicationIsTheMainFormEvenWhenOnCreateRaises)
+{
+  TExceptionSink sink;
+  Application->OnException = TExceptionEvent(&sink, &TExceptionSink::Handle);
+  TProbeForm::ThrowInCreate = true;
+  ASSERT_EQ(Application->GetMainForm(), nullptr);
+  TProbeForm* form = nullptr;
+  Application->CreateForm(TProbeForm::StaticClass(), &form);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(Application->GetMainForm(), form);
+  EXPECT_EQ(sink.Messages, (std::vector<std::string>{"create failed"}));
+  delete form;
+  EXPECT_EQ(Application->GetMainForm(), nullptr);
+}
+
+TEST_F(ControlsTest, OnShowRunsBeforeThePositionPlacesTheFormAndItsExceptionGoesToTheApplication)
+{
+  TExceptionSink sink;
+  Application->OnException = TExceptionEvent(&sink, &TExceptionSink::Handle);
+  std::unique_ptr<TCentredProbe> form(new TCentredProbe(Application));
+  form->SetBorderStyle(bsNone);
+  form->SetPosition(poScreenCenter);
+  form->RaiseInShow = true;
+  form->Show();
+  // Centred at the size OnShow gave it.
+  EXPECT_EQ(form->GetWidth(), 400);
+  EXPECT_EQ(form->GetLeft(), (GetSystemMetrics(SM_CXSCREEN) - 400) / 2);
+  EXPECT_EQ(form->GetTop(), (GetSystemMetrics(SM_CYSCREEN) - 300) / 2);
+  EXPECT_TRUE(IsWindowVisible(form->GetHandle()));
+  EXPECT_EQ(sink.Messages, (std::vector<std::string>{"show failed"}));
+}
+
 TEST_F(ControlsTest, AnchorsHoldWhenAFormResizesBeforeItHasAWindow)
 {
   std::unique_ptr<TProbeForm> form(new TProbeForm(Application));
