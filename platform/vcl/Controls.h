@@ -493,6 +493,9 @@ class TControlCanvas : public TCanvas {
   void SetControl(TControl* value);
   void FreeHandle();
   void UpdateTextFlags();
+  // Runs paint with the canvas drawing on dc (a DC the caller owns, as WM_PAINT hands it over), locked
+  // meanwhile; the canvas lets go of dc afterwards, whatever paint does.
+  void PaintOn(HDC dc, const std::function<void()>& paint);
 
 protected:
   void CreateHandle() override;

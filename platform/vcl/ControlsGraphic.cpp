@@ -49,6 +49,23 @@ void TControlCanvas::CreateHandle()
   UpdateTextFlags();
 }
 
+void TControlCanvas::PaintOn(HDC dc, const std::function<void()>& paint)
+{
+  Lock();
+  struct Done {
+    TControlCanvas* canvas;
+    ~Done()
+    {
+      canvas->SetHandle(nullptr);
+      canvas->Unlock();
+    }
+  } done{this};
+  FreeHandle();
+  SetHandle(dc);
+  UpdateTextFlags();
+  paint();
+}
+
 void TControlCanvas::UpdateTextFlags()
 {
   if (!FControl) return;
@@ -77,19 +94,7 @@ void TGraphicControl::Dispatch(void* raw)
 void TGraphicControl::WMPaint(TWMPaint& message)
 {
   if (!message.DC()) return;
-  FCanvas->Lock();
-  struct Done {
-    TControlCanvas* canvas;
-    ~Done()
-    {
-      canvas->SetHandle(nullptr);
-      canvas->Unlock();
-    }
-  } done{FCanvas.get()};
-  FCanvas->FreeHandle();
-  FCanvas->SetHandle(message.DC());
-  FCanvas->UpdateTextFlags();
-  Paint();
+  FCanvas->PaintOn(message.DC(), [this] { Paint(); });
 }
 
 // ===================================================================================================
@@ -104,17 +109,5 @@ TCustomControl::~TCustomControl() { FCanvas->FreeHandle(); }
 
 void TCustomControl::PaintWindow(HDC dc)
 {
-  FCanvas->Lock();
-  struct Done {
-    TControlCanvas* canvas;
-    ~Done()
-    {
-      canvas->SetHandle(nullptr);
-      canvas->Unlock();
-    }
-  } done{FCanvas.get()};
-  FCanvas->FreeHandle();
-  FCanvas->SetHandle(dc);
-  FCanvas->UpdateTextFlags();
-  Paint();
+  FCanvas->PaintOn(dc, [this] { Paint(); });
 }

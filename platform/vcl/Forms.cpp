@@ -344,18 +344,7 @@ void TCustomForm::Paint()
 
 void TCustomForm::PaintWindow(HDC dc)
 {
-  FCanvas->Lock();
-  struct Done {
-    TControlCanvas* canvas;
-    ~Done()
-    {
-      canvas->SetHandle(nullptr);
-      canvas->Unlock();
-    }
-  } done{FCanvas.get()};
-  FCanvas->FreeHandle();
-  FCanvas->SetHandle(dc);
-  Paint();
+  FCanvas->PaintOn(dc, [this] { Paint(); });
 }
 
 // ===================================================================================================
