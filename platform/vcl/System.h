@@ -315,3 +315,83 @@ namespace vcl_detail {
 // The parameters of a command line, the program's name first.
 std::vector<AnsiString> SplitCommandLine(const wchar_t* commandLine);
 }  // namespace vcl_detail
+
+// ---------------------------------------------------------------------------------------------------
+// A counted reference to a COM interface: AddRef on copy, Release when it goes. Taking a raw pointer
+// with `Attach` (or the constructor from a pointer that is handed over) adopts its reference; the
+// ordinary constructor from a pointer adds one of its own. `operator&` releases what is held and
+// gives the slot for an out parameter.
+template <class T>
+class DelphiInterface {
+public:
+  DelphiInterface() = default;
+  DelphiInterface(T* intf) : intf_(intf)
+  {
+    if (intf_) intf_->AddRef();
+  }
+  DelphiInterface(const DelphiInterface& other) : DelphiInterface(other.intf_) {}
+  DelphiInterface(DelphiInterface&& other) noexcept : intf_(other.intf_) { other.intf_ = nullptr; }
+  ~DelphiInterface() { Release(); }
+  DelphiInterface& operator=(const DelphiInterface& other)
+  {
+    if (other.intf_) other.intf_->AddRef();
+    Release();
+    intf_ = other.intf_;
+    return *this;
+  }
+  DelphiInterface& operator=(DelphiInterface&& other) noexcept
+  {
+    if (this != &other) {
+      Release();
+      intf_ = other.intf_;
+      other.intf_ = nullptr;
+    }
+    return *this;
+  }
+  DelphiInterface& operator=(T* intf) { return *this = DelphiInterface(intf); }
+
+  // Adopts a reference the caller already holds.
+  static DelphiInterface Attach(T* intf)
+  {
+    DelphiInterface result;
+    result.intf_ = intf;
+    return result;
+  }
+  // Gives up the reference without releasing it.
+  T* Detach()
+  {
+    T* intf = intf_;
+    intf_ = nullptr;
+    return intf;
+  }
+  void Release()
+  {
+    if (T* intf = intf_) {
+      intf_ = nullptr;
+      intf->Release();
+    }
+  }
+
+  // Asks the held object for another interface; an empty reference when it has none.
+  template <class U>
+  DelphiInterface<U> Supports(REFIID iid) const
+  {
+    U* other = nullptr;
+    if (intf_ && SUCCEEDED(intf_->QueryInterface(iid, reinterpret_cast<void**>(&other))))
+      return DelphiInterface<U>::Attach(other);
+    return DelphiInterface<U>();
+  }
+
+  T* operator->() const { return intf_; }
+  operator T*() const { return intf_; }
+  T** operator&()
+  {
+    Release();
+    return &intf_;
+  }
+  explicit operator bool() const { return intf_ != nullptr; }
+  bool IsBound() const { return intf_ != nullptr; }
+
+private:
+  T* intf_ = nullptr;
+};
