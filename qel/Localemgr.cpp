@@ -322,11 +322,30 @@ void TLocaleFile::ReadModuleId()
 AnsiString TLocaleFile::LookupString(int id)
 {
   if (!IsLoaded()) return AnsiString();
-  WideString query(AnsiString("/TRANSLATION/STRINGS/STRING[@id='") + IntToStr(id) + "']");
-  _di_IXMLDOMElement element = AsElement(SelectSingleNode(Document, query));
-  AnsiString value;
-  if (element && TextAttribute(element, L"value", value)) return value;
-  return AnsiString();
+  if (!FStringsIndexed) IndexStrings();
+  const auto found = FStrings.find(IntToStr(id).str());
+  return found == FStrings.end() ? AnsiString() : AnsiString(found->second);
+}
+
+// The index answers as the query "/TRANSLATION/STRINGS/STRING[@id='n']" would: the first element in
+// document order whose id is exactly that text, and its value when the value is text.
+void TLocaleFile::IndexStrings()
+{
+  FStringsIndexed = true;
+  DelphiInterface<IXMLDOMNodeList> nodes;
+  WideString query(L"/TRANSLATION/STRINGS/STRING");
+  if (FAILED(Document->selectNodes(query.c_bstr(), &nodes)) || !nodes) return;
+  for (;;) {
+    _di_IXMLDOMNode node;
+    if (nodes->nextNode(&node) != S_OK || !node) break;
+    _di_IXMLDOMElement element = AsElement(node);
+    AnsiString id;
+    if (!element || !TextAttribute(element, L"id", id)) continue;
+    if (FStrings.count(id.str())) continue;
+    AnsiString value;
+    TextAttribute(element, L"value", value);
+    FStrings.emplace(id.str(), value.str());
+  }
 }
 
 _di_IXMLDOMElement TLocaleFile::FindFormElement(const AnsiString& name)

@@ -17,6 +17,9 @@
 // that makes it; every call is expected from that thread.
 #pragma once
 
+#include <string>
+#include <unordered_map>
+
 #include "Classes.h"
 #include "Xmlkit.h"
 
@@ -32,6 +35,9 @@ public:
   bool IsLoaded() const { return Loaded && Document; }
   // The value of string `id`: the first STRING element whose id attribute is exactly the decimal
   // text of id; "" when not loaded, not found, or when that element has no text "value".
+  // The platform's XPath costs a few hundred microseconds a query, so the first lookup reads every
+  // STRING of the document once, in document order, and later lookups answer from that index. The
+  // document is not expected to change after loading.
   AnsiString LookupString(int id);
   // The FORM element named exactly `name`; empty when not loaded or there is none.
   _di_IXMLDOMElement FindFormElement(const AnsiString& name);
@@ -48,7 +54,7 @@ private:
 
   bool FComInitialized = false;
   bool FStringsIndexed = false;
-  std::vector<std::pair<AnsiString, AnsiString>> FStrings;  // id text → value, sorted by id text
+  std::unordered_map<std::string, std::string> FStrings;  // id text → value of its first element
 };
 
 // The text of string `id` of module `module` from the first file (in catalogue order) of that module
