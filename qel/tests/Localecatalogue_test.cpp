@@ -25,12 +25,13 @@ std::wstring LocaleCode(LCTYPE type)
   return buffer;
 }
 
-// HKLM\SOFTWARE\QEL "Locales" for the life of the object; the value that was there comes back after.
+// HKLM\SOFTWARE\QEL "Locales" for the life of the object, in this program's registry view or in the
+// one `view` names; the value that was there comes back after.
 class LocalesValue {
 public:
-  explicit LocalesValue(const AnsiString& folders)
+  explicit LocalesValue(const AnsiString& folders, REGSAM view = 0) : view_(view)
   {
-    TRegistry registry(KEY_ALL_ACCESS);
+    TRegistry registry(KEY_ALL_ACCESS | view_);
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     if (!registry.OpenKey("\\SOFTWARE\\QEL", true)) throw std::runtime_error("cannot open HKLM\\SOFTWARE\\QEL");
     had_ = registry.ValueExists("Locales");
@@ -39,7 +40,7 @@ public:
   }
   ~LocalesValue()
   {
-    TRegistry registry(KEY_ALL_ACCESS);
+    TRegistry registry(KEY_ALL_ACCESS | view_);
     registry.SetRootKey(HKEY_LOCAL_MACHINE);
     if (!registry.OpenKey("\\SOFTWARE\\QEL", false)) return;
     if (had_)
@@ -49,6 +50,7 @@ public:
   }
 
 private:
+  REGSAM view_;
   bool had_ = false;
   AnsiString previous_;
 };
@@ -243,4 +245,20 @@ TEST_F(LocaleCatalogue, AReleasedCatalogueIsNeverBuiltAgain)
   Write(App() / (General() + L"a.xml"), Translation(Module(200), String(10, "X")));
   EXPECT_EQ(Run({"str", "200", "10", "D", "release", "str", "200", "10", "D", "active", "files"}),
             (std::vector<std::string>{"X", "released", "D", "0", "(released)"}));
+}
+
+TEST_F(LocaleCatalogue, TheRegistryValueIsReadFromTheProgramsOwnView)
+{
+  const auto a = root.Path() / L"a";
+  Write(a / (General() + L"a.xml"), Translation(Module(7), String(1, "from-registry")));
+  {
+    const LocalesValue own(Ansi(a));
+    EXPECT_EQ(Run({"str", "7", "1", "D"}), std::vector<std::string>{"from-registry"});
+  }
+  // The other bitness's view exists only where programs of both bitnesses run.
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  if (sizeof(void*) == 4 && !wow64) GTEST_SKIP() << "a 32-bit system has one registry view";
+  const LocalesValue other(Ansi(a), sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+  EXPECT_EQ(Run({"str", "7", "1", "D"}), std::vector<std::string>{"D"});
 }
