@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -341,7 +342,7 @@ public:
   }
   DelphiInterface& operator=(DelphiInterface&& other) noexcept
   {
-    if (this != &other) {
+    if (this != std::addressof(other)) {
       Release();
       intf_ = other.intf_;
       other.intf_ = nullptr;

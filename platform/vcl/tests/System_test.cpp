@@ -291,4 +291,76 @@ TEST(UnitInitialisation, CountsUsersAndRunsOnce)
   EXPECT_EQ(TUnitInit::Users("NoSuchUnit"), 0);
 }
 
+// ---------------------------------------------------------------------------------------------------
+// COM references.
+
+// An object that counts its references and answers IUnknown and IStream (as a marker only).
+class CountedObject : public IUnknown {
+public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+  {
+    if (iid == IID_IUnknown || iid == IID_IStream) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  ULONG refs = 1;
+};
+
+TEST(DelphiInterface, CountsEveryCopyAndReleasesWhenItGoes)
+{
+  CountedObject object;
+  {
+    DelphiInterface<IUnknown> first(&object);
+    EXPECT_EQ(object.refs, 2u);
+    DelphiInterface<IUnknown> second = first;
+    EXPECT_EQ(object.refs, 3u);
+    DelphiInterface<IUnknown> moved = std::move(second);
+    EXPECT_EQ(object.refs, 3u);
+    EXPECT_FALSE(second);
+    first = first;  // self-assignment keeps the reference
+    EXPECT_EQ(object.refs, 3u);
+    moved = nullptr;
+    EXPECT_EQ(object.refs, 2u);
+  }
+  EXPECT_EQ(object.refs, 1u);
+}
+
+TEST(DelphiInterface, AttachAdoptsDetachGivesUpAndTheOutSlotReleasesFirst)
+{
+  CountedObject object;
+  object.AddRef();  // the reference Attach adopts
+  {
+    auto adopted = DelphiInterface<IUnknown>::Attach(&object);
+    EXPECT_EQ(object.refs, 2u);
+    IUnknown* given = adopted.Detach();
+    EXPECT_EQ(given, &object);
+    EXPECT_EQ(object.refs, 2u);
+    adopted = DelphiInterface<IUnknown>::Attach(given);
+    IUnknown** slot = &adopted;  // an out parameter: what was held is released
+    EXPECT_EQ(object.refs, 1u);
+    EXPECT_EQ(*slot, nullptr);
+  }
+  EXPECT_EQ(object.refs, 1u);
+}
+
+TEST(DelphiInterface, SupportsAsksForAnotherInterface)
+{
+  CountedObject object;
+  DelphiInterface<IUnknown> unknown(&object);
+  {
+    DelphiInterface<IStream> stream = unknown.Supports<IStream>(IID_IStream);
+    EXPECT_TRUE(stream);
+    EXPECT_EQ(object.refs, 3u);
+    EXPECT_FALSE(unknown.Supports<IStorage>(IID_IStorage));
+    EXPECT_FALSE(DelphiInterface<IUnknown>().Supports<IStream>(IID_IStream));
+  }
+  EXPECT_EQ(object.refs, 2u);
+}
+
 }  // namespace
