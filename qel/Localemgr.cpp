@@ -9,7 +9,7 @@
 
 #include "Contnrs.h"
 #include "Forms.h"
-#include "Registry.h"
+#include "Qelutil.h"
 #include "SysUtils.h"
 
 namespace {
@@ -176,18 +176,6 @@ AnsiString ProgramFolder()
   return ExtractFilePath(AnsiString(Utf16ToUtf8(path)));
 }
 
-AnsiString RegistryFolders()
-{
-  TRegistry registry(KEY_READ);
-  registry.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!registry.OpenKeyReadOnly("\\SOFTWARE\\QEL")) return AnsiString();
-  try {
-    return registry.ReadString("Locales");
-  } catch (const ERegistryException&) {
-    return AnsiString();  // a value of another type counts as none
-  }
-}
-
 bool HasXmlExtension(const AnsiString& name)
 {
   return SameText(ExtractFileExt(name), ".xml");
@@ -216,20 +204,16 @@ void GatherLocaleFiles()
 
   AddLocaleFolders(ProgramFolder(), g_language, country, folders);
 
-  const AnsiString value = RegistryFolders();
+  const AnsiString value = RegReadString(HKEY_LOCAL_MACHINE, RegistryQelKey, "Locales");
   if (!value.IsEmpty()) {
-    int start = 1;
-    for (;;) {
-      int end = start;
-      while (end <= value.Length() && value[end] != ';') ++end;
-      AnsiString piece = value.SubString(start, end - start);
+    TStringList pieces;
+    SplitToComponents(value, ';', &pieces);
+    for (int i = 0; i < pieces.GetCount(); ++i) {
+      AnsiString piece = pieces.Get(i);
       // An empty piece (";;" or a trailing ";") names no folder.
-      if (!piece.IsEmpty()) {
-        if (piece[piece.Length()] != '\\') piece += "\\";
-        AddLocaleFolders(piece, g_language, country, folders);
-      }
-      if (end > value.Length()) break;
-      start = end + 1;
+      if (piece.IsEmpty()) continue;
+      if (piece[piece.Length()] != '\\') piece += "\\";
+      AddLocaleFolders(piece, g_language, country, folders);
     }
   }
 

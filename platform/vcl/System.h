@@ -335,9 +335,10 @@ public:
   ~DelphiInterface() { Release(); }
   DelphiInterface& operator=(const DelphiInterface& other)
   {
-    if (other.intf_) other.intf_->AddRef();
+    T* incoming = other.intf_;  // read first: Release empties other too when it is this one
+    if (incoming) incoming->AddRef();
     Release();
-    intf_ = other.intf_;
+    intf_ = incoming;
     return *this;
   }
   DelphiInterface& operator=(DelphiInterface&& other) noexcept
