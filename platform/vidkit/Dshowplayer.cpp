@@ -1,0 +1,529 @@
+#include "Dshowplayer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ComObj.h"
+#include "Forms.h"
+#include "Messages.h"
+
+namespace {
+
+constexpr UINT WM_GRAPHNOTIFY = WM_APP + 1;
+constexpr UINT WM_CARRYOUTSEEK = WM_APP + 2;
+constexpr UINT_PTR kPositionTimer = 1;
+constexpr UINT kPositionInterval = 250;  // ms
+constexpr LONGLONG kUnitsPerSecond = 10000000;
+const wchar_t kFullScreenClass[] = L"OstrelVideoFullScreen";
+
+TUnitInit DshowplayerUnitInit("Dshowplayer");
+
+HINSTANCE ThisModule()
+{
+  HMODULE module = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+// True when some pin of the filter is connected.
+bool IsConnected(IBaseFilter* filter)
+{
+  DelphiInterface<IEnumPins> pins;
+  if (!filter || FAILED(filter->EnumPins(&pins)) || !pins) return false;
+  for (;;) {
+    DelphiInterface<IPin> pin;
+    if (pins->Next(1, &pin, nullptr) != S_OK || !pin) return false;
+    DelphiInterface<IPin> other;
+    if (SUCCEEDED(pin->ConnectedTo(&other)) && other) return true;
+  }
+}
+
+}  // namespace
+
+VCL_PUBLISHED(TQelCustomDShowPlayer)
+{
+  p.Property("Align", &TQelCustomDShowPlayer::GetAlign, &TQelCustomDShowPlayer::SetAlign).Default(alNone);
+  p.Property("Anchors", &TQelCustomDShowPlayer::GetAnchors, &TQelCustomDShowPlayer::SetAnchors)
+      .Default(TAnchors() << akLeft << akTop);
+  p.Property("BevelInner", &TQelCustomDShowPlayer::GetBevelInner, &TQelCustomDShowPlayer::SetBevelInner).Default(bvNone);
+  p.Property("BevelOuter", &TQelCustomDShowPlayer::GetBevelOuter, &TQelCustomDShowPlayer::SetBevelOuter).Default(bvRaised);
+  p.Property("BevelWidth", &TQelCustomDShowPlayer::GetBevelWidth, &TQelCustomDShowPlayer::SetBevelWidth).Default(1);
+  p.Property("BorderWidth", &TQelCustomDShowPlayer::GetBorderWidth, &TQelCustomDShowPlayer::SetBorderWidth).Default(0);
+  p.Property("BorderStyle", &TQelCustomDShowPlayer::GetBorderStyle, &TQelCustomDShowPlayer::SetBorderStyle).Default(bsNone);
+  p.Property("BiDiMode", &TQelCustomDShowPlayer::GetBiDiMode, &TQelCustomDShowPlayer::SetBiDiMode).Default(bdLeftToRight);
+  p.Property("Color", &TQelCustomDShowPlayer::GetColor, &TQelCustomDShowPlayer::SetColor)
+      .Stored(&TQelCustomDShowPlayer::IsColorStored);
+  p.Property("ParentBiDiMode", &TQelCustomDShowPlayer::GetParentBiDiMode, &TQelCustomDShowPlayer::SetParentBiDiMode)
+      .Default(true);
+  p.Property("ParentColor", &TQelCustomDShowPlayer::GetParentColor, &TQelCustomDShowPlayer::SetParentColor).Default(false);
+  p.Property("Cursor", &TQelCustomDShowPlayer::GetCursor, &TQelCustomDShowPlayer::SetCursor).Default(int(crDefault));
+  p.Property("Enabled", &TQelCustomDShowPlayer::GetEnabled, &TQelCustomDShowPlayer::SetEnabled).Default(true);
+  p.Property("Hint", &TQelCustomDShowPlayer::GetHint, &TQelCustomDShowPlayer::SetHint);
+  p.Property("ParentShowHint", &TQelCustomDShowPlayer::GetParentShowHint, &TQelCustomDShowPlayer::SetParentShowHint)
+      .Default(true);
+  p.Property("ShowHint", &TQelCustomDShowPlayer::GetShowHint, &TQelCustomDShowPlayer::SetShowHint)
+      .Stored(&TQelCustomDShowPlayer::IsShowHintStored);
+  p.Property("Visible", &TQelCustomDShowPlayer::GetVisible, &TQelCustomDShowPlayer::SetVisible).Default(true);
+  p.Property("TabOrder", &TQelCustomDShowPlayer::GetTabOrder, &TQelCustomDShowPlayer::SetTabOrder).Default(-1);
+  p.Property("TabStop", &TQelCustomDShowPlayer::GetTabStop, &TQelCustomDShowPlayer::SetTabStop).Default(true);
+  p.Property("Loop", &TQelCustomDShowPlayer::GetLoop, &TQelCustomDShowPlayer::SetLoop).Default(false);
+  p.Property("FileName", &TQelCustomDShowPlayer::GetFileName, &TQelCustomDShowPlayer::SetFileName);
+  p.Property("OnClick", &TQelCustomDShowPlayer::OnClick, &TQelCustomDShowPlayer::OnClick);
+  p.Property("OnDblClick", &TQelCustomDShowPlayer::OnDblClick, &TQelCustomDShowPlayer::OnDblClick);
+  p.Property("OnMouseDown", &TQelCustomDShowPlayer::OnMouseDown, &TQelCustomDShowPlayer::OnMouseDown);
+  p.Property("OnMouseMove", &TQelCustomDShowPlayer::OnMouseMove, &TQelCustomDShowPlayer::OnMouseMove);
+  p.Property("OnMouseUp", &TQelCustomDShowPlayer::OnMouseUp, &TQelCustomDShowPlayer::OnMouseUp);
+  p.Property("OnEnter", &TQelCustomDShowPlayer::OnEnter, &TQelCustomDShowPlayer::OnEnter);
+  p.Property("OnExit", &TQelCustomDShowPlayer::OnExit, &TQelCustomDShowPlayer::OnExit);
+  p.Property("OnKeyDown", &TQelCustomDShowPlayer::OnKeyDown, &TQelCustomDShowPlayer::OnKeyDown);
+  p.Property("OnKeyPress", &TQelCustomDShowPlayer::OnKeyPress, &TQelCustomDShowPlayer::OnKeyPress);
+  p.Property("OnKeyUp", &TQelCustomDShowPlayer::OnKeyUp, &TQelCustomDShowPlayer::OnKeyUp);
+  p.Property("OnResize", &TQelCustomDShowPlayer::OnResize, &TQelCustomDShowPlayer::OnResize);
+  p.Property("OnPositionChange", &TQelCustomDShowPlayer::OnPositionChange, &TQelCustomDShowPlayer::OnPositionChange);
+}
+
+TQelCustomDShowPlayer::TQelCustomDShowPlayer(TOwnerArg owner) : TCustomPanel(owner)
+{
+  SetColor(clBlack);
+  SetParentColor(false);
+  SetTabStop(true);
+  SetCaption("");
+  FNotifyWindow = AllocateHWnd([this](TMessage& message) { NotifyWndProc(message); });
+}
+
+TQelCustomDShowPlayer::~TQelCustomDShowPlayer()
+{
+  ReleaseGraph();
+  if (FNotifyWindow) DeallocateHWnd(FNotifyWindow);
+}
+
+// ---- opening and closing ----------------------------------------------------------------------------
+
+DelphiInterface<IGraphBuilder> TQelCustomDShowPlayer::CreateGraph()
+{
+  DelphiInterface<IGraphBuilder> graph;
+  OleCheck(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                            reinterpret_cast<void**>(&graph)));
+  return graph;
+}
+
+bool TQelCustomDShowPlayer::Render(const AnsiString& fileName)
+{
+  const WideString name(fileName);
+  OleCheck(FGraphBuilder->RenderFile(name.c_bstr(), nullptr));
+  return true;
+}
+
+void TQelCustomDShowPlayer::Open() { Open(FFileName); }
+
+void TQelCustomDShowPlayer::Open(const AnsiString& fileName)
+{
+  Close();
+  FFileName = fileName;
+  try {
+    FGraphBuilder = CreateGraph();
+    if (!FGraphBuilder) OleCheck(E_NOINTERFACE);
+    // The platform's GDI renderer first: the graph then uses it for the picture, and it draws inside
+    // the control where the mixing renderers do not under Wine.
+    if (SUCCEEDED(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                   reinterpret_cast<void**>(&FVideoRenderer))) &&
+        FAILED(FGraphBuilder->AddFilter(FVideoRenderer, L"Video Renderer")))
+      FVideoRenderer.Release();
+    if (!Render(fileName)) OleCheck(VFW_E_CANNOT_RENDER);
+    // A file without a picture leaves the renderer unconnected: out it goes, so that no empty
+    // window ever shows.
+    if (FVideoRenderer && !IsConnected(FVideoRenderer)) FGraphBuilder->RemoveFilter(FVideoRenderer);
+    FVideoRenderer.Release();
+
+    FMediaControl = FGraphBuilder.Supports<IMediaControl>(IID_IMediaControl);
+    FMediaEvent = FGraphBuilder.Supports<IMediaEventEx>(IID_IMediaEventEx);
+    FMediaSeeking = FGraphBuilder.Supports<IMediaSeeking>(IID_IMediaSeeking);
+    FVideoWindow = FGraphBuilder.Supports<IVideoWindow>(IID_IVideoWindow);
+    FBasicVideo = FGraphBuilder.Supports<IBasicVideo>(IID_IBasicVideo);
+    FBasicAudio = FGraphBuilder.Supports<IBasicAudio>(IID_IBasicAudio);
+    FMediaPosition = FGraphBuilder.Supports<IMediaPosition>(IID_IMediaPosition);
+    if (!FMediaControl || !FMediaEvent || !FMediaSeeking) OleCheck(E_NOINTERFACE);
+
+    OleCheck(FMediaEvent->SetNotifyWindow(reinterpret_cast<OAHWND>(FNotifyWindow), WM_GRAPHNOTIFY, 0));
+    FMediaSeeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME);
+    PrepareVideo();
+    ApplyVolume();
+  } catch (...) {
+    ReleaseGraph();
+    throw;
+  }
+}
+
+void TQelCustomDShowPlayer::Close() { ReleaseGraph(); }
+
+void TQelCustomDShowPlayer::ReleaseGraph()
+{
+  if (GetFullScreen()) SetFullScreen(false);
+  FSeekPending = false;
+  if (FTimerRunning && FNotifyWindow) KillTimer(FNotifyWindow, kPositionTimer);
+  FTimerRunning = false;
+  if (!FGraphBuilder) return;
+  GraphReleasing();
+  if (FMediaControl) FMediaControl->Stop();
+  if (FMediaEvent) FMediaEvent->SetNotifyWindow(0, 0, 0);
+  if (FVideoWindow) {
+    // The video window goes with the renderer; it must not outlive it as a child of the control.
+    FVideoWindow->put_Visible(OAFALSE);
+    FVideoWindow->put_MessageDrain(0);
+    FVideoWindow->put_Owner(0);
+  }
+  FMediaPosition.Release();
+  FBasicAudio.Release();
+  FBasicVideo.Release();
+  FVideoWindow.Release();
+  FMediaSeeking.Release();
+  FMediaEvent.Release();
+  FMediaControl.Release();
+  FVideoRenderer.Release();
+  FGraphBuilder.Release();
+  // Events the graph had posted before it went are now meaningless.
+  if (FNotifyWindow) {
+    MSG pending;
+    while (PeekMessageW(&pending, FNotifyWindow, WM_GRAPHNOTIFY, WM_CARRYOUTSEEK, PM_REMOVE)) {
+    }
+  }
+}
+
+// ---- video -----------------------------------------------------------------------------------------
+
+void TQelCustomDShowPlayer::PrepareVideo()
+{
+  long width = 0, height = 0;
+  if (!FVideoWindow || !FBasicVideo || FAILED(FBasicVideo->GetVideoSize(&width, &height)) || width <= 0 ||
+      height <= 0) {
+    FVideoWindow.Release();
+    FBasicVideo.Release();
+    return;
+  }
+  const OAHWND control = reinterpret_cast<OAHWND>(GetHandle());
+  FVideoWindow->put_Owner(control);
+  FVideoWindow->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+  // Mouse and keys that reach the video's window come to the control.
+  FVideoWindow->put_MessageDrain(control);
+  PlaceVideo();
+}
+
+void TQelCustomDShowPlayer::PlaceVideo()
+{
+  if (!FVideoWindow) return;
+  RECT area{};
+  if (FFullScreenWindow) {
+    ::GetClientRect(FFullScreenWindow, &area);
+    FVideoWindow->SetWindowPosition(0, 0, area.right, area.bottom);
+    return;
+  }
+  if (!HandleAllocated()) return;
+  ::GetClientRect(GetHandle(), &area);
+  const int clientWidth = area.right - area.left, clientHeight = area.bottom - area.top;
+  const int width = FVideoWidth > 0 ? FVideoWidth : clientWidth;
+  const int height = FVideoHeight > 0 ? FVideoHeight : clientHeight;
+  FVideoWindow->SetWindowPosition((clientWidth - width) / 2, (clientHeight - height) / 2, width, height);
+}
+
+void TQelCustomDShowPlayer::SetVideoSize(int width, int height)
+{
+  FVideoWidth = std::max(width, 0);
+  FVideoHeight = std::max(height, 0);
+  if (!FFullScreenWindow) PlaceVideo();
+}
+
+void TQelCustomDShowPlayer::Resize()
+{
+  inherited::Resize();
+  if (!FFullScreenWindow) PlaceVideo();
+}
+
+void TQelCustomDShowPlayer::SetFullScreen(bool value)
+{
+  if (value == GetFullScreen()) return;
+  if (value) {
+    if (!FVideoWindow || !HandleAllocated()) return;
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = &TQelCustomDShowPlayer::FullScreenWndProc;
+      wc.hInstance = ThisModule();
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+      wc.lpszClassName = kFullScreenClass;
+      registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(GetHandle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& r = monitor.rcMonitor;
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, kFullScreenClass, L"", WS_POPUP | WS_CLIPCHILDREN, r.left, r.top,
+                                  r.right - r.left, r.bottom - r.top, GetAncestor(GetHandle(), GA_ROOT), nullptr,
+                                  ThisModule(), nullptr);
+    if (!window) RaiseLastOSError();
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FFullScreenWindow = window;
+    FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(window));
+    PlaceVideo();
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    ::SetFocus(window);
+  } else {
+    HWND window = FFullScreenWindow;
+    FFullScreenWindow = nullptr;
+    if (FVideoWindow && HandleAllocated()) {
+      FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(GetHandle()));
+      PlaceVideo();
+    }
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+    if (CanFocus()) SetFocus();
+  }
+}
+
+// Keys pressed in full screen go to the control as if it had the focus.
+LRESULT CALLBACK TQelCustomDShowPlayer::FullScreenWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  auto* player = reinterpret_cast<TQelCustomDShowPlayer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!player) return DefWindowProcW(window, msg, wParam, lParam);
+  try {
+    switch (msg) {
+      case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_CHAR:
+        if (player->HandleAllocated()) return SendMessageW(player->GetHandle(), msg, wParam, lParam);
+        break;
+      case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+        if (player->HandleAllocated()) return SendMessageW(player->GetHandle(), msg, wParam, lParam);
+        break;
+      case WM_CLOSE:
+        player->SetFullScreen(false);
+        return 0;
+      default: break;
+    }
+  } catch (...) {
+    HandleCallbackException(player);
+    return 0;
+  }
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+// ---- transport ---------------------------------------------------------------------------------------
+
+void TQelCustomDShowPlayer::Play()
+{
+  if (!FMediaControl) return;
+  CarryOutSeek();
+  OleCheck(FMediaControl->Run());
+  UpdateTimer();
+}
+
+void TQelCustomDShowPlayer::Pause()
+{
+  if (!FMediaControl) return;
+  CarryOutSeek();
+  OleCheck(FMediaControl->Pause());
+  UpdateTimer();
+  PositionChanged();
+}
+
+void TQelCustomDShowPlayer::Stop()
+{
+  if (!FMediaControl) return;
+  FSeekPending = false;
+  OleCheck(FMediaControl->Stop());
+  LONGLONG start = 0;
+  FMediaSeeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  UpdateTimer();
+  PositionChanged();
+}
+
+unsigned char TQelCustomDShowPlayer::GetState()
+{
+  if (!FMediaControl) return NoMedia;
+  OAFilterState state = State_Stopped;
+  // Right after Run or Pause the graph may still be on its way: its target state is the answer.
+  if (FAILED(FMediaControl->GetState(0, &state))) return NoMedia;
+  switch (state) {
+    case State_Stopped: return 0;
+    case State_Paused: return 1;
+    case State_Running: return 2;
+    default: return NoMedia;
+  }
+}
+
+int TQelCustomDShowPlayer::GetDuration()
+{
+  LONGLONG duration = 0;
+  if (!FMediaSeeking || FAILED(FMediaSeeking->GetDuration(&duration)) || duration <= 0) return 0;
+  return static_cast<int>(std::min<LONGLONG>((duration + kUnitsPerSecond / 2) / kUnitsPerSecond, INT_MAX));
+}
+
+int TQelCustomDShowPlayer::GetPosition()
+{
+  if (!FMediaSeeking) return 0;
+  LONGLONG position = 0;
+  if (FSeekPending)
+    position = FSeekTarget;
+  else if (FAILED(FMediaSeeking->GetCurrentPosition(&position)))
+    return 0;
+  LONGLONG duration = 0;
+  if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)) && duration > 0) position = std::min(position, duration);
+  return static_cast<int>(std::clamp<LONGLONG>(position / kUnitsPerSecond, 0, INT_MAX));
+}
+
+void TQelCustomDShowPlayer::SetPosition(int seconds)
+{
+  if (!FMediaSeeking) return;
+  LONGLONG target = static_cast<LONGLONG>(std::max(seconds, 0)) * kUnitsPerSecond;
+  LONGLONG duration = 0;
+  if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)) && duration > 0) target = std::min(target, duration);
+  FSeekTarget = target;
+  if (FSeekPending) return;  // the seek already asked for takes the newest target
+  FSeekPending = true;
+  PostMessageW(FNotifyWindow, WM_CARRYOUTSEEK, 0, 0);
+}
+
+void TQelCustomDShowPlayer::Seek(LONGLONG target)
+{
+  const unsigned char state = GetState();
+  // Stop, move, and back: seeking a running or paused graph with sound can hang Wine's graph.
+  FMediaControl->Stop();
+  FMediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  if (state == 1)
+    FMediaControl->Pause();
+  else if (state == 2)
+    FMediaControl->Run();
+}
+
+void TQelCustomDShowPlayer::CarryOutSeek()
+{
+  if (!FSeekPending || !FMediaControl) return;
+  FSeekPending = false;
+  Seek(FSeekTarget);
+  UpdateTimer();
+  PositionChanged();
+}
+
+// ---- sound -------------------------------------------------------------------------------------------
+
+long TQelCustomDShowPlayer::VolumeToDecibels(int volume)
+{
+  if (volume <= 0) return -10000;
+  if (volume >= 100) return 0;
+  // Loudness as heard halves with every 10 dB: 50 is -10 dB, 25 is -20 dB, 1 is about -66 dB.
+  const double decibels = 10.0 * std::log2(volume / 100.0);
+  return std::max(-10000L, static_cast<long>(std::lround(decibels * 100.0)));
+}
+
+void TQelCustomDShowPlayer::SetVolume(int value)
+{
+  FVolume = std::clamp(value, 0, 100);
+  ApplyVolume();
+}
+
+void TQelCustomDShowPlayer::SetMute(bool value)
+{
+  FMute = value;
+  ApplyVolume();
+}
+
+void TQelCustomDShowPlayer::ApplyVolume()
+{
+  if (!FBasicAudio) return;
+  // A file without sound refuses; nothing to do then.
+  FBasicAudio->put_Volume(FMute ? -10000 : VolumeToDecibels(FVolume));
+}
+
+// ---- events ------------------------------------------------------------------------------------------
+
+void TQelCustomDShowPlayer::PositionChanged()
+{
+  if (OnPositionChange) OnPositionChange(this);
+}
+
+void TQelCustomDShowPlayer::UpdateTimer()
+{
+  const bool playing = GetState() == 2;
+  if (playing == FTimerRunning || !FNotifyWindow) return;
+  if (playing)
+    SetTimer(FNotifyWindow, kPositionTimer, kPositionInterval, nullptr);
+  else
+    KillTimer(FNotifyWindow, kPositionTimer);
+  FTimerRunning = playing;
+}
+
+void TQelCustomDShowPlayer::GraphEvents()
+{
+  bool complete = false;
+  for (;;) {
+    // The graph may go while a handler below runs: check it on every turn.
+    if (!FMediaEvent) return;
+    long code = 0;
+    LONG_PTR first = 0, second = 0;
+    if (FMediaEvent->GetEvent(&code, &first, &second, 0) != S_OK) break;
+    FMediaEvent->FreeEventParams(code, first, second);
+    if (code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT) complete = true;
+  }
+  if (!complete || !FMediaControl) return;
+  LONGLONG start = 0;
+  FMediaControl->Stop();
+  FMediaSeeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  if (FLoop) FMediaControl->Run();
+  UpdateTimer();
+  PositionChanged();
+}
+
+void TQelCustomDShowPlayer::NotifyWndProc(TMessage& message)
+{
+  switch (message.Msg) {
+    case WM_GRAPHNOTIFY: GraphEvents(); return;
+    case WM_CARRYOUTSEEK: CarryOutSeek(); return;
+    case WM_TIMER:
+      if (message.WParam == kPositionTimer) {
+        UpdateTimer();
+        if (FTimerRunning) PositionChanged();
+        return;
+      }
+      break;
+    default: break;
+  }
+  message.Result = DefWindowProcW(FNotifyWindow, message.Msg, message.WParam, message.LParam);
+}
+
+// ---- the control ---------------------------------------------------------------------------------------
+
+void TQelCustomDShowPlayer::Loaded()
+{
+  inherited::Loaded();
+  SetCaption("");
+}
+
+void TQelCustomDShowPlayer::CreateWnd()
+{
+  inherited::CreateWnd();
+  // The control takes the keys of its form from the moment the form shows.
+  if (TCustomForm* form = GetParentForm(this))
+    if (!form->GetActiveControl() && !ComponentState().Contains(csDesigning)) form->SetActiveControl(this);
+  if (FVideoWindow) {
+    FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(GetHandle()));
+    FVideoWindow->put_MessageDrain(reinterpret_cast<OAHWND>(GetHandle()));
+    PlaceVideo();
+  }
+}
+
+void TQelCustomDShowPlayer::Dispatch(void* message)
+{
+  auto& msg = *static_cast<TMessage*>(message);
+  switch (msg.Msg) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+      // A click on the picture or the panel gives the control the keys.
+      if (CanFocus() && GetFocus() != GetHandle()) SetFocus();
+      break;
+    case WM_GETDLGCODE:
+      // Arrow keys and the like reach OnKeyDown too.
+      msg.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+      return;
+    default: break;
+  }
+  inherited::Dispatch(message);
+}
