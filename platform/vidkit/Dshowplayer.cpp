@@ -214,8 +214,17 @@ void TQelCustomDShowPlayer::PlaceVideo()
   if (!FVideoWindow) return;
   RECT area{};
   if (FFullScreenWindow) {
+    // The whole picture, as large as the screen allows with its proportions kept.
     ::GetClientRect(FFullScreenWindow, &area);
-    FVideoWindow->SetWindowPosition(0, 0, area.right, area.bottom);
+    long width = area.right, height = area.bottom, nativeWidth = 0, nativeHeight = 0;
+    if (FBasicVideo && SUCCEEDED(FBasicVideo->GetVideoSize(&nativeWidth, &nativeHeight)) && nativeWidth > 0 &&
+        nativeHeight > 0) {
+      if (static_cast<LONGLONG>(area.right) * nativeHeight > static_cast<LONGLONG>(area.bottom) * nativeWidth)
+        width = MulDiv(area.bottom, nativeWidth, nativeHeight);
+      else
+        height = MulDiv(area.right, nativeHeight, nativeWidth);
+    }
+    FVideoWindow->SetWindowPosition((area.right - width) / 2, (area.bottom - height) / 2, width, height);
     return;
   }
   if (!HandleAllocated()) return;
@@ -366,8 +375,9 @@ int TQelCustomDShowPlayer::GetPosition()
     position = FSeekTarget;
   else if (FAILED(FMediaSeeking->GetCurrentPosition(&position)))
     return 0;
+  // At the end the position reads as the duration, whatever fraction of a second that rounded off.
   LONGLONG duration = 0;
-  if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)) && duration > 0) position = std::min(position, duration);
+  if (SUCCEEDED(FMediaSeeking->GetDuration(&duration)) && duration > 0 && position >= duration) return GetDuration();
   return static_cast<int>(std::clamp<LONGLONG>(position / kUnitsPerSecond, 0, INT_MAX));
 }
 

@@ -51,7 +51,8 @@ public:
   // 0 stopped, 1 paused, 2 playing; NoMedia with nothing open.
   unsigned char GetState();
 
-  // Whole seconds: the duration rounded to the nearest second, the position truncated.
+  // Whole seconds: the duration rounded to the nearest second, the position truncated (at the end
+  // it reads as the duration).
   int GetDuration();
   int GetPosition();
   // Clamped to 0..duration; carried out after the messages already queued (see above).
