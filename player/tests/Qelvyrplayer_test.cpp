@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ComObj.h"
@@ -366,4 +370,347 @@ TEST(PlayerFiles, ASecondVyrReplacesTheFilterAndDestroyingTheControlReleasesItOn
     // The form and the control go while the second file plays.
   }
   EXPECT_EQ(CUnknown::ObjectCount(), before);
+}
+
+// ---- failures ----------------------------------------------------------------------------------------
+
+namespace {
+
+// Opening raises EOleSysError with a failure code, and leaves nothing open and nothing of ours alive.
+void ExpectOpenFails(TTestPlayer* player, const AnsiString& file, LONG objectsBefore)
+{
+  SCOPED_TRACE(file.c_str());
+  HRESULT code = S_OK;
+  try {
+    player->Open(file);
+    ADD_FAILURE() << "opened";
+  } catch (const EOleSysError& e) {
+    code = e.ErrorCode;
+    EXPECT_FALSE(e.Message.IsEmpty());
+  }
+  EXPECT_TRUE(FAILED(code)) << std::hex << code;
+  EXPECT_FALSE(player->IsOpen());
+  EXPECT_EQ(player->GetFilter(), nullptr);
+  EXPECT_EQ(player->GetState(), TQelCustomDShowPlayer::NoMedia);
+  EXPECT_EQ(CUnknown::ObjectCount(), objectsBefore);
+}
+
+}  // namespace
+
+TEST(PlayerFailures, UnplayableFilesRaiseWithTheCodeAndTheControlStaysUsable)
+{
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  const LONG before = CUnknown::ObjectCount();
+  MediaCopy text(std::string("This is a text file, not a film.\r\n", 35), L"notes.mpg", true);
+  std::string junk(64 * 1024, '\0');
+  for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>(i * 7919 % 251);
+  MediaCopy malformed(junk, L"broken.vyr", true);
+  MediaCopy empty(std::string(), L"empty.vyr", true);
+
+  ExpectOpenFails(player, "Z:\\no\\such\\folder\\missing.vyr", before);
+  ExpectOpenFails(player, "Z:\\no\\such\\folder\\missing.mpg", before);
+  ExpectOpenFails(player, malformed.Path(), before);
+  ExpectOpenFails(player, empty.Path(), before);
+  ExpectOpenFails(player, text.Path(), before);
+  // Nothing was left holding the files.
+  EXPECT_TRUE(DeleteFileW(Utf8ToWide(malformed.Path().c_str()).c_str()));
+  EXPECT_TRUE(DeleteFileW(Utf8ToWide(text.Path().c_str()).c_str()));
+
+  // And the same control plays the next good file.
+  player->Open(Media("av10-single.vyr"));
+  player->Play();
+  EXPECT_EQ(player->GetState(), 2);
+  EXPECT_TRUE(PumpUntil([&] { return ExactPosition(player) > 0.3; }, 5000));
+
+  // A bad file after a good one takes the good one's graph away too.
+  ExpectOpenFails(player, malformed.Path() + "x.vyr", before);
+}
+
+TEST(PlayerFailures, NothingOpenIsANormalState)
+{
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  KeyLog log(player);
+  player->CountPositionEvents();
+  EXPECT_EQ(player->GetState(), TQelCustomDShowPlayer::NoMedia);
+  player->Play();
+  player->Pause();
+  player->Stop();
+  player->SetPosition(5);
+  player->SetMute(true);
+  player->SetMute(false);
+  player->SetFullScreen(true);
+  EXPECT_FALSE(player->GetFullScreen());
+  player->SetVideoSize(200, 100);
+  player->SetVolume(30);
+  EXPECT_EQ(player->GetVolume(), 30);
+  EXPECT_EQ(player->GetDuration(), 0);
+  EXPECT_EQ(player->GetPosition(), 0);
+  EXPECT_EQ(player->GetState(), TQelCustomDShowPlayer::NoMedia);
+  EXPECT_FALSE(player->HasVideo());
+  // The keys the main window sends with nothing open reach the handler and change nothing.
+  for (WORD key : {WORD(VK_SPACE), WORD('P'), WORD('M'), WORD('O'), WORD(VK_ESCAPE)}) KeyPress(key);
+  EXPECT_EQ(log.Keys.size(), 5u);
+  ASSERT_TRUE(Click(player->GetHandle(), POINT{100, 100}));
+  PumpFor(300);
+  EXPECT_EQ(player->PositionEvents, 0);
+  // No box of any kind came up.
+  EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+
+  // The size asked for applies to the next file.
+  player->Open(Media("av10.mpg"));
+  player->Play();
+  ASSERT_TRUE(PumpUntil([&] { return ExactPosition(player) > 0.2; }, 5000));
+  const RECT video = VideoRect(player);
+  EXPECT_EQ(video.right - video.left, 200);
+  EXPECT_EQ(video.bottom - video.top, 100);
+  EXPECT_EQ(player->GetVolume(), 30);
+}
+
+TEST(PlayerFailures, AFileWithoutPictureHasNoVideoAndTheVideoCallsDoNothing)
+{
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  player->Open(Media("audio10.mpg"));
+  player->Play();
+  EXPECT_EQ(player->GetState(), 2);
+  EXPECT_EQ(player->GetDuration(), 10);
+  EXPECT_FALSE(player->HasVideo());
+  player->SetVideoSize(100, 80);
+  player->SetFullScreen(true);
+  EXPECT_FALSE(player->GetFullScreen());
+  EXPECT_EQ(GetWindow(player->GetHandle(), GW_CHILD), nullptr) << "no empty video window";
+  ASSERT_TRUE(PumpUntil([&] { return ExactPosition(player) > 0.5; }, 5000));
+  player->SetMute(true);
+  long decibels = 0;
+  ASSERT_NE(player->Audio(), nullptr);
+  player->Audio()->get_Volume(&decibels);
+  EXPECT_EQ(decibels, -10000);
+}
+
+// ---- the filter slot when things go wrong -----------------------------------------------------------
+
+namespace {
+
+// A graph builder that hands everything to the platform's graph except that it can refuse to add
+// the source filter (the one added without a name).
+class RefusingGraph final : public IGraphBuilder {
+public:
+  explicit RefusingGraph(IGraphBuilder* inner) : FInner(inner) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+  {
+    if (iid == IID_IUnknown || iid == IID_IFilterGraph || iid == IID_IGraphBuilder) {
+      *out = static_cast<IGraphBuilder*>(this);
+      AddRef();
+      return S_OK;
+    }
+    return FInner->QueryInterface(iid, out);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&FRefs); }
+  ULONG STDMETHODCALLTYPE Release() override
+  {
+    const LONG refs = InterlockedDecrement(&FRefs);
+    if (refs == 0) delete this;
+    return refs;
+  }
+  HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* filter, LPCWSTR name) override
+  {
+    if (!name) return VFW_E_DUPLICATE_NAME;
+    return FInner->AddFilter(filter, name);
+  }
+  HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter* f) override { return FInner->RemoveFilter(f); }
+  HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** e) override { return FInner->EnumFilters(e); }
+  HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR n, IBaseFilter** f) override { return FInner->FindFilterByName(n, f); }
+  HRESULT STDMETHODCALLTYPE ConnectDirect(IPin* a, IPin* b, const AM_MEDIA_TYPE* t) override
+  {
+    return FInner->ConnectDirect(a, b, t);
+  }
+  HRESULT STDMETHODCALLTYPE Reconnect(IPin* p) override { return FInner->Reconnect(p); }
+  HRESULT STDMETHODCALLTYPE Disconnect(IPin* p) override { return FInner->Disconnect(p); }
+  HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return FInner->SetDefaultSyncSource(); }
+  HRESULT STDMETHODCALLTYPE Connect(IPin* a, IPin* b) override { return FInner->Connect(a, b); }
+  HRESULT STDMETHODCALLTYPE Render(IPin* p) override { return FInner->Render(p); }
+  HRESULT STDMETHODCALLTYPE RenderFile(LPCWSTR f, LPCWSTR l) override { return FInner->RenderFile(f, l); }
+  HRESULT STDMETHODCALLTYPE AddSourceFilter(LPCWSTR f, LPCWSTR n, IBaseFilter** o) override
+  {
+    return FInner->AddSourceFilter(f, n, o);
+  }
+  HRESULT STDMETHODCALLTYPE SetLogFile(DWORD_PTR h) override { return FInner->SetLogFile(h); }
+  HRESULT STDMETHODCALLTYPE Abort() override { return FInner->Abort(); }
+  HRESULT STDMETHODCALLTYPE ShouldOperationContinue() override { return FInner->ShouldOperationContinue(); }
+
+private:
+  ~RefusingGraph() = default;
+  LONG FRefs = 1;
+  DelphiInterface<IGraphBuilder> FInner;
+};
+
+DelphiInterface<IGraphBuilder> MakeRefusingGraph()
+{
+  DelphiInterface<IGraphBuilder> inner;
+  OleCheck(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                            reinterpret_cast<void**>(&inner)));
+  return DelphiInterface<IGraphBuilder>::Attach(new RefusingGraph(inner));
+}
+
+}  // namespace
+
+TEST(PlayerFilterSlot, IsClearedWheneverTheGraphGoesAndNeverOutlivesItsFilter)
+{
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  const LONG before = CUnknown::ObjectCount();
+  MediaCopy malformed(std::string(4096, 'x'), L"bad.vyr", true);
+
+  // Rebuilt for the next file: the slot goes with the old graph.
+  player->Open(Media("av10-single.vyr"));
+  ASSERT_NE(player->GetFilter(), nullptr);
+  player->Open(Media("av10.mpg"));
+  EXPECT_EQ(player->GetFilter(), nullptr);
+  EXPECT_EQ(player->GraphsReleased, 1);
+
+  // The new filter's constructor raises after the old graph (and its filter) went.
+  player->Open(Media("av10-shuffled.vyr"));
+  ASSERT_NE(player->GetFilter(), nullptr);
+  ExpectOpenFails(player, malformed.Path(), before);
+
+  // The graph refuses the filter: our reference was the last, so the filter and its file go.
+  MediaCopy good("av10-single.vyr", L"refused.vyr");
+  player->GraphFactory = &MakeRefusingGraph;
+  HRESULT code = S_OK;
+  try {
+    player->Open(good.Path());
+  } catch (const EOleSysError& e) {
+    code = e.ErrorCode;
+  }
+  EXPECT_EQ(code, VFW_E_DUPLICATE_NAME);
+  EXPECT_EQ(player->GetFilter(), nullptr);
+  EXPECT_FALSE(player->IsOpen());
+  EXPECT_EQ(CUnknown::ObjectCount(), before);
+  EXPECT_TRUE(DeleteFileW(Utf8ToWide(good.Path().c_str()).c_str())) << "the filter closed its file";
+
+  player->GraphFactory = nullptr;
+  player->Open(Media("av10-single.vyr"));
+  player->Close();
+  EXPECT_EQ(player->GetFilter(), nullptr);
+  EXPECT_EQ(CUnknown::ObjectCount(), before);
+}
+
+TEST(PlayerFilterSlot, WithoutAGraphBuilderTheAssertionAsksAndYesRaises)
+{
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  const LONG before = CUnknown::ObjectCount();
+  const AnsiString file = Media("av10-single.vyr");
+  {
+    MessageBoxAnswer answer(IDYES);
+    AnsiString raised;
+    try {
+      player->Render(file);
+    } catch (const Exception& e) {
+      raised = e.Message;
+    }
+    const auto& seen = answer.Result();
+    ASSERT_TRUE(seen.Found);
+    EXPECT_EQ(seen.Caption, "_ASSERTE: ");
+    EXPECT_EQ(seen.Buttons, (std::vector<int>{IDYES, IDNO, IDCANCEL}));
+    const std::string text = seen.Text;
+    EXPECT_EQ(text.rfind("intf != 0 @ Qelvyrplayer.cpp/", 0), 0u) << text;
+    EXPECT_NE(text.find("\nPress [Y]es to terminate, [N]o to continue and [C]ancel to Debug"), std::string::npos) << text;
+    const std::string line = text.substr(29, text.find('\n') - 29);
+    EXPECT_EQ(raised, AnsiString(("intf != 0 failed - Qelvyrplayer.cpp/" + line).c_str()));
+  }
+  for (int button : {IDNO, IDCANCEL}) {
+    MessageBoxAnswer answer(button);
+    EXPECT_FALSE(player->Render(file));
+    EXPECT_TRUE(answer.Result().Pressed);
+  }
+  EXPECT_EQ(player->GetFilter(), nullptr);
+  EXPECT_EQ(CUnknown::ObjectCount(), before) << "the filter made for the render went again";
+}
+
+// ---- a whole program, and many files ------------------------------------------------------------------
+
+TEST(PlayerProgram, EndingWhileAVyrPlaysExitsWithCodeZeroInBoundedTime)
+{
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring program(self);
+  program = program.substr(0, program.find_last_of(L'\\') + 1) + L"playerexit.exe";
+  std::wstring line = L"\"" + program + L"\" \"" + Utf8ToWide(Media("av10-shuffled.vyr").c_str()) + L"\" 1500";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  const DWORD waited = WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 99;
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 98);
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the program did not end";
+  EXPECT_EQ(code, 0u);
+}
+
+namespace {
+
+DWORD ThreadCount()
+{
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  DWORD count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+struct Counts {
+  DWORD Handles = 0, User = 0, Gdi = 0, Threads = 0;
+  static Counts Now()
+  {
+    Counts c;
+    GetProcessHandleCount(GetCurrentProcess(), &c.Handles);
+    const GuiCounts gui = GuiResources();
+    c.User = gui.User;
+    c.Gdi = gui.Gdi;
+    c.Threads = ThreadCount();
+    return c;
+  }
+};
+
+}  // namespace
+
+// 300 files opened, played and closed on one form: nothing piles up. Run on its own (OSTREL_SOAK).
+TEST(PlayerSoak, ThreeHundredCyclesLeaveTheCountsFlat)
+{
+  if (!std::getenv("OSTREL_SOAK")) GTEST_SKIP() << "a soak run of its own sets OSTREL_SOAK";
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  const AnsiString files[] = {Media("av10-single.vyr"), Media("av10-shuffled.vyr"), Media("av10-gaps.vyr")};
+  auto cycle = [&](int i) {
+    player->Open(files[i % 3]);
+    player->Play();
+    PumpUntil([&] { return ExactPosition(player) > 0.05; }, 3000);
+    player->Close();
+    PumpMessages();
+  };
+  for (int i = 0; i < 10; ++i) cycle(i);  // the platform's one-time set-up
+  PumpFor(500);
+  const Counts before = Counts::Now();
+  const LONG objects = CUnknown::ObjectCount();
+  for (int i = 0; i < 300; ++i) cycle(i);
+  PumpFor(1000);
+  const Counts after = Counts::Now();
+  std::printf("soak counts before/after 300 cycles: handles %lu/%lu, user %lu/%lu, gdi %lu/%lu, threads %lu/%lu\n",
+              before.Handles, after.Handles, before.User, after.User, before.Gdi, after.Gdi, before.Threads,
+              after.Threads);
+  EXPECT_EQ(CUnknown::ObjectCount(), objects);
+  EXPECT_LE(after.Handles, before.Handles + 10);
+  EXPECT_LE(after.User, before.User + 2);
+  EXPECT_LE(after.Gdi, before.Gdi + 4);
+  EXPECT_LE(after.Threads, before.Threads + 2);
 }
