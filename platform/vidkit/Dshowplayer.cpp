@@ -145,6 +145,7 @@ void TQelCustomDShowPlayer::Open(const AnsiString& fileName)
     FMediaPosition = FGraphBuilder.Supports<IMediaPosition>(IID_IMediaPosition);
     if (!FMediaControl || !FMediaEvent || !FMediaSeeking) OleCheck(E_NOINTERFACE);
 
+    UseSystemClock();
     OleCheck(FMediaEvent->SetNotifyWindow(reinterpret_cast<OAHWND>(FNotifyWindow), WM_GRAPHNOTIFY, 0));
     FMediaSeeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME);
     PrepareVideo();
@@ -156,6 +157,19 @@ void TQelCustomDShowPlayer::Open(const AnsiString& fileName)
 }
 
 void TQelCustomDShowPlayer::Close() { ReleaseGraph(); }
+
+// The graph would take the audio renderer as its clock. Under Wine a graph with sound and picture
+// that has run on that clock leaves one thread behind for good when it is released; on the system's
+// clock it leaves nothing, and the audio renderer follows that clock as it does any other.
+void TQelCustomDShowPlayer::UseSystemClock()
+{
+  DelphiInterface<IMediaFilter> filter = FGraphBuilder.Supports<IMediaFilter>(IID_IMediaFilter);
+  DelphiInterface<IReferenceClock> clock;
+  if (!filter || FAILED(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
+                                         reinterpret_cast<void**>(&clock))))
+    return;
+  filter->SetSyncSource(clock);
+}
 
 void TQelCustomDShowPlayer::ReleaseGraph()
 {

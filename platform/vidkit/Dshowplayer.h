@@ -109,6 +109,7 @@ protected:
 
 private:
   void ReleaseGraph();
+  void UseSystemClock();
   void PrepareVideo();
   void PlaceVideo();
   void ApplyVolume();
