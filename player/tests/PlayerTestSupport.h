@@ -25,7 +25,12 @@ public:
   std::function<DelphiInterface<IGraphBuilder>()> GraphFactory;
   int GraphsReleased = 0;
   int PositionEvents = 0;
-  void CountPositionEvent(TObject*) { ++PositionEvents; }
+  DWORD PositionEventThread = 0;
+  void CountPositionEvent(TObject*)
+  {
+    ++PositionEvents;
+    PositionEventThread = GetCurrentThreadId();
+  }
   void CountPositionEvents() { OnPositionChange = TNotifyEvent(this, &TTestPlayer::CountPositionEvent); }
 
 protected:

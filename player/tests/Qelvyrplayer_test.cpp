@@ -12,6 +12,7 @@
 
 #include "ComObj.h"
 #include "GuiTest.h"
+#include "Localemgr.h"
 #include "PlayerTestSupport.h"
 
 using namespace ostrel::test;
@@ -78,6 +79,31 @@ INSTANTIATE_TEST_SUITE_P(Media, PlaysEachLayout, ::testing::Values("av10-single.
                              if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;
                          });
+
+TEST(PlayerEvents, PositionChangesComeOnTheMainThreadSeveralTimesASecondWhilePlaying)
+{
+  // COM came from the application, and no translation files are involved.
+  EXPECT_FALSE(LocaleSupportActive());
+  EXPECT_EQ(CoInitialize(nullptr), S_FALSE) << "the application initialised COM on this thread";
+  CoUninitialize();
+
+  PlayerForm window;
+  TTestPlayer* player = window.Player;
+  player->CountPositionEvents();
+  player->Open(Media("av10-gaps.vyr"));
+  player->Play();
+  ASSERT_TRUE(PumpUntil([&] { return ExactPosition(player) > 0.2; }, 5000));
+  const int start = player->PositionEvents;
+  PumpFor(1000);
+  EXPECT_GE(player->PositionEvents - start, 3);
+  EXPECT_LE(player->PositionEvents - start, 10);
+  EXPECT_EQ(player->PositionEventThread, GetCurrentThreadId());
+  player->Pause();
+  PumpFor(100);
+  const int paused = player->PositionEvents;
+  PumpFor(600);
+  EXPECT_EQ(player->PositionEvents, paused) << "quiet while paused";
+}
 
 // ---- seeking, looping, sound ------------------------------------------------------------------------
 
