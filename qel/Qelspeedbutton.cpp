@@ -138,7 +138,7 @@ void TQelSpeedButton::DrawSquareFrame()
   HDC dc = GetCanvas()->GetHandle();
   RECT box{FShapeLeft, FShapeTop, FShapeRight, FShapeBottom};
   if (GetFlat()) DrawEdge(dc, &box, BDR_RAISEDINNER, BF_RECT);
-  else DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONPUSH | (GetDown() ? DFCS_PUSHED : 0));
+  else DrawEdge(dc, &box, GetDown() ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_SOFT);
 }
 
 // Two rings of half arcs: light on the upper left and dark on the lower right when up, the other way

@@ -33,10 +33,9 @@ public:
   void DrawClipping();
   // Draws the glyph strip whole, shifted so that the cell of the current state is at the origin.
   void DrawImage();
-  // Draws the shape's three-dimensional edge. The edge of a square (not flat) is the platform's
-  // push-button frame control, which fills its middle with the face colour: on a square with a face it
-  // covers the glyph and caption drawn before it. The program's own buttons are image-only and draw no
-  // edge at all.
+  // Draws the shape's three-dimensional edge. The edge of a square (not flat) is the push-button frame,
+  // raised when up and sunken when down, drawn as an edge only: the platform's frame control would
+  // fill its middle with the face colour and wipe out the glyph and caption painted before it.
   void DrawBorder();
   // Draws an arc of the given colour: bounding box (X1, Y1)-(X2, Y2), from the radial through
   // (X3, Y3) to the radial through (X4, Y4).

@@ -324,6 +324,37 @@ TEST(QelSpeedButton, ImageOnlyDrawsNoCaption)
   EXPECT_GT(shot.Count(RGB(0, 0, 0), faceText, 64), 10) << "the face's caption";
 }
 
+// The square shapes' push-button frame is an edge only: the caption inside stays, up and held down.
+TEST(QelSpeedButton, SquareFramesKeepTheFaceTheyFrame)
+{
+  TFormPtr form(NewForm(160, 62));
+  std::vector<TProbeButton*> buttons;
+  int left = 10;
+  for (TShapeType shape : {stSquare, stRoundSquare}) {
+    TProbeButton* b = NewButton(form.get(), shape, left, 10, 56, 42);
+    left += 70;
+    b->SetImageOnly(false);
+    b->SetGlyph(nullptr);
+    b->SetCaption("WW");
+    b->GetFont()->SetColor(clBlack);
+    buttons.push_back(b);
+  }
+  for (bool down : {false, true}) {
+    for (TProbeButton* b : buttons) {
+      b->SetGroupIndex(down ? 7 : 0);
+      b->SetDown(down);
+      Repaint(b);
+    }
+    const Pixels shot = CaptureClient(form->GetHandle());
+    SavePng(shot, down ? "qelspeedbutton_square_frames_down" : "qelspeedbutton_square_frames_up");
+    for (TProbeButton* b : buttons) {
+      const RECT text{b->GetLeft() + 14, b->GetTop() + 12, b->GetLeft() + 42, b->GetTop() + 30};
+      EXPECT_GT(shot.Count(RGB(0, 0, 0), text, 64), 6) << "caption of shape " << int(b->GetClippingShape())
+                                                       << (down ? " down" : " up");
+    }
+  }
+}
+
 // The edges: a highlight arc in the top-left corner of a round rectangle; the ellipse light on the
 // upper left and dark on the lower right, the other way round when down.
 TEST(QelSpeedButton, EdgesOfTheShapes)
