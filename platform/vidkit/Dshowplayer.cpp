@@ -527,7 +527,7 @@ void TQelCustomDShowPlayer::CreateWnd()
   inherited::CreateWnd();
   // The control takes the keys of its form from the moment the form shows.
   if (TCustomForm* form = GetParentForm(this))
-    if (!form->GetActiveControl() && !ComponentState().Contains(csDesigning)) form->SetActiveControl(this);
+    if (!form->GetActiveControl() && !GetComponentState().Contains(csDesigning)) form->SetActiveControl(this);
   if (FVideoWindow) {
     FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(GetHandle()));
     FVideoWindow->put_MessageDrain(reinterpret_cast<OAHWND>(GetHandle()));
