@@ -11,6 +11,8 @@
 //   application's HandleException); the old picture stays and neither event fires.
 // - FitToBest on a picture without width or height raises EZeroDivide (from GetBestFitZoom) before
 //   the control is touched: there is no size to fit.
+// - The load command becomes the menu's one default item: an existing menu's own default item gives
+//   way to it (the platform keeps one default item per menu level).
 // - The menu is built once per Loaded call; an owner calling Loaded again gets the items again.
 #pragma once
 

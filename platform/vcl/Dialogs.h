@@ -48,8 +48,8 @@ AnsiString MessageDlgCaption(TMsgDlgType dlgType);
 // ---------------------------------------------------------------------------------------------------
 // Common dialogs (DialogsFile.cpp).
 //
-// Execute runs the platform's dialog modally, owned by the active form (or the application's window)
-// and answers true when the user accepted it, false when the user cancelled. A dialog the platform
+// Execute runs the platform's dialog modally, owned by the active form (or the application's window),
+// centred on that form (or on the screen's work area), and answers true when the user accepted it, false when the user cancelled. A dialog the platform
 // cannot show raises EInvalidOperation with the platform's error code. Events run inside the
 // platform's dialog; an exception they raise goes to Application->HandleException and never through
 // the platform's frames.
@@ -133,6 +133,9 @@ protected:
   virtual bool ChildMessage(HWND child, UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
 private:
+  // Centres the dialog on its owner form, or on the work area when the owner is not a visible window
+  // with a size (the application's window), kept on the monitor's work area.
+  static void CenterDialog(HWND dialog);
   static UINT_PTR CALLBACK HookProc(HWND child, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
   UINT_PTR Hook(HWND child, UINT msg, WPARAM wParam, LPARAM lParam);
   void TakeResult(const std::vector<wchar_t>& buffer, DWORD flags, DWORD filterIndex);

@@ -213,6 +213,28 @@ void TOpenDialog::DoTypeChange()
   if (OnTypeChange) OnTypeChange(this);
 }
 
+void TOpenDialog::CenterDialog(HWND dialog)
+{
+  if (!dialog) return;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT work = monitor.rcWork;
+  RECT area = work;
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  RECT ownerRect{};
+  if (owner && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &ownerRect) &&
+      ownerRect.right > ownerRect.left && ownerRect.bottom > ownerRect.top)
+    area = ownerRect;
+  RECT own{};
+  GetWindowRect(dialog, &own);
+  const int w = own.right - own.left, h = own.bottom - own.top;
+  int x = area.left + (area.right - area.left - w) / 2, y = area.top + (area.bottom - area.top - h) / 2;
+  x = std::max(int(work.left), std::min(x, int(work.right) - w));
+  y = std::max(int(work.top), std::min(y, int(work.bottom) - h));
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool TOpenDialog::ChildMessage(HWND, UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
 
 // The child dialog's procedure hook: the dialog object rides in the child's user data from
@@ -248,6 +270,7 @@ UINT_PTR TOpenDialog::Hook(HWND child, UINT msg, WPARAM wParam, LPARAM lParam)
         case CDN_SELCHANGE: DoSelectionChange(); break;
         case CDN_FOLDERCHANGE: DoFolderChange(); break;
         case CDN_TYPECHANGE: DoTypeChange(); break;
+        case CDN_INITDONE: CenterDialog(FHandle); break;
         default: break;
       }
       break;

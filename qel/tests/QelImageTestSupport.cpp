@@ -148,6 +148,12 @@ void PressButton(HWND dialog, int id)
 
 }  // namespace
 
+bool Painted(const Pixels& shot, COLORREF face, int textPixels)
+{
+  if (shot.Empty()) return false;
+  return shot.Count(face, 4) * 2 > shot.Width() * shot.Height() && shot.Count(RGB(0, 0, 0), 90) > textPixels;
+}
+
 HWND FindProcessWindow(const wchar_t* className)
 {
   TFind find{className};
@@ -235,8 +241,8 @@ void TMenuWatcher::Watch() noexcept
     } else {
       FSeen.Problem = "the menu window has no menu";
     }
-    // Let it paint before anyone looks.
-    WaitOnThread([&] { return CaptureScreen(WindowRect(window)).Count(RGB(0, 0, 0), 90) > 20; }, 3000);
+    // Let it paint before anyone looks: mostly the menu's face, with text on it.
+    WaitOnThread([&] { return Painted(CaptureScreen(WindowRect(window)), GetSysColor(COLOR_MENU), 20); }, 3000);
     FAct(window, FSeen);
     if (!WaitOnThread([&] { return !IsWindowVisible(window); }, 5000)) {
       FSeen.Problem = "the menu stayed up";
@@ -274,13 +280,18 @@ void TDialogWatcher::Watch() noexcept
       return;
     }
     FSeen.Found = true;
+    WaitOnThread([&] {
+      const RECT r = WindowRect(dialog), screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      return FSeen.OnScreen = r.left >= screen.left && r.top >= screen.top && r.right <= screen.right &&
+                              r.bottom <= screen.bottom && r.right > r.left;
+    }, 3000);
     // Ready when the preview has painted its frame's text (or, in a dialog without one, at once).
     HWND child = nullptr;
     WaitOnThread([&] { return (child = ChildDialog(dialog)) != nullptr; }, 3000);
     HWND frame = child ? GetDlgItem(child, TOpenPictureDialog::PreviewFrameId) : nullptr;
     FSeen.HasPreview = frame && IsWindowVisible(frame);
     if (FSeen.HasPreview)
-      WaitOnThread([&] { return CaptureScreen(WindowRect(PreviewWindow(dialog))).Count(RGB(0, 0, 0), 90) > 5; }, 3000);
+      FSeen.PreviewPainted = WaitOnThread([&] { return Painted(CaptureScreen(WindowRect(PreviewWindow(dialog))), GetSysColor(COLOR_BTNFACE), 5); }, 3000);
     FAct(dialog, FSeen);
     if (!WaitOnThread([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000)) {
       FSeen.Problem = "the dialog stayed up";

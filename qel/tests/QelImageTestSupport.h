@@ -45,6 +45,9 @@ RECT WindowRect(HWND window);
 void PressKey(WORD vk);
 // Polls condition every 20 ms until it holds or timeoutMs passes; answers its last value.
 bool WaitOnThread(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Whether a capture shows a painted window: mostly its face colour, with more than textPixels dark
+// ones (an unpainted window on the screen reads as all black).
+bool Painted(const ostrel::test::Pixels& shot, COLORREF face, int textPixels);
 // The first visible top-level window of this process with that window class; null when none.
 HWND FindProcessWindow(const wchar_t* className);
 
@@ -81,6 +84,8 @@ private:
 struct TDialogSeen {
   bool Found = false;
   bool HasPreview = false;           // the picture dialog's preview frame is there and visible
+  bool PreviewPainted = false;       // and its picture control has painted ("(None)" at first)
+  bool OnScreen = false;             // the whole dialog lies on the screen
   bool Selected = false;             // set by the act
   bool PreviewShowsPicture = false;  // set by the act
   ostrel::test::Pixels Shot;

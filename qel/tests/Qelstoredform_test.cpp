@@ -201,8 +201,10 @@ TEST_F(QelStoredForm, Loads)
   EXPECT_EQ(items->GetItem(2), f->PlayItem);
   EXPECT_EQ(items->GetItem(3)->GetCaption(), AnsiString("טען מקובץ"));
   EXPECT_EQ(items->GetItem(4)->GetCaption(), AnsiString("&מחק"));
-  // Copy was the menu's default before the image came; depth first, it still is.
-  EXPECT_EQ(f->PopupMenu1->GetDefaultMenuItem(), f->CopyItem);
+  // Copy was the menu's default before the image came; load takes its place, one default a menu.
+  EXPECT_EQ(f->PopupMenu1->GetDefaultMenuItem(), items->GetItem(3));
+  EXPECT_FALSE(f->CopyItem->GetDefault());
+  EXPECT_EQ(GetMenuDefaultItem(f->PopupMenu1->GetHandle(), TRUE, 0), 3u);
   EXPECT_EQ(f->PopupMenu1->FindItem("Copy"), 1);
   // The protected image has no menu.
   EXPECT_EQ(f->Image2->GetPopupMenu(), nullptr);
