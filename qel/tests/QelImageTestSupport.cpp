@@ -174,25 +174,23 @@ bool SelectInList(HWND dialog, const std::string& path)
   const std::wstring name = Utf8ToWide(path.substr(slash + 1));
   SetFileNameText(dialog, folder);
   PressButton(dialog, IDOK);
-  // Names may show without their extension: find the item by its beginning.
+  // Names may show without their extension: find the item by its beginning. The folder's list may be
+  // made again while it fills, so select until the selection holds.
   const std::wstring stem = name.substr(0, name.find_last_of(L'.'));
-  int index = -1;
-  WaitOnThread([&] {
+  return WaitOnThread([&] {
     HWND list = ListOf(dialog);
     if (!list) return false;
     LVFINDINFOW find{};
     find.flags = LVFI_PARTIAL | LVFI_STRING;
     find.psz = stem.c_str();
-    index = int(SendMessageW(list, LVM_FINDITEMW, WPARAM(-1), reinterpret_cast<LPARAM>(&find)));
-    return index >= 0;
+    const LRESULT index = SendMessageW(list, LVM_FINDITEMW, WPARAM(-1), reinterpret_cast<LPARAM>(&find));
+    if (index < 0) return false;
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    return (SendMessageW(list, LVM_GETITEMSTATE, WPARAM(index), LVIS_SELECTED) & LVIS_SELECTED) != 0;
   });
-  HWND list = ListOf(dialog);
-  if (!list || index < 0) return false;
-  LVITEMW item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-  return (SendMessageW(list, LVM_GETITEMSTATE, WPARAM(index), LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
 
 void AcceptFile(HWND dialog, const std::string& path)
