@@ -1,8 +1,8 @@
 // Dialogs: message boxes in the VCL's terms (MessageDlg, MessageDlgPos, ShowMessage), over the
 // platform's MessageBoxW through Application->MessageBox (so a right-to-left application gets
-// right-to-left boxes).
+// right-to-left boxes), and the common dialogs' components (TOpenDialog) over the platform's.
 //
-// Bodies: Dialogs.cpp.
+// Bodies: Dialogs.cpp (message boxes), DialogsFile.cpp (TCommonDialog, TOpenDialog).
 //
 // The platform's box offers fixed sets of buttons; the buttons asked for choose the first set they
 // wholly contain, in this order: Yes/No/Cancel, Yes/No, Abort/Retry/Ignore, Retry/Cancel, OK/Cancel,
@@ -13,6 +13,9 @@
 // application's title). The answer is the mr* value of the button pressed (they equal the platform's
 // ID* values).
 #pragma once
+
+#include <memory>
+#include <vector>
 
 #include "Forms.h"
 
@@ -40,4 +43,119 @@ namespace vcl_detail {
 UINT MessageDlgFlags(TMsgDlgType dlgType, TMsgDlgButtons buttons);
 // The caption MessageDlg gives a box of that type.
 AnsiString MessageDlgCaption(TMsgDlgType dlgType);
+}  // namespace vcl_detail
+
+// ---------------------------------------------------------------------------------------------------
+// Common dialogs (DialogsFile.cpp).
+//
+// Execute runs the platform's dialog modally, owned by the active form (or the application's window),
+// centred on that form (or on the screen's work area), and answers true when the user accepted it, false when the user cancelled. A dialog the platform
+// cannot show raises EInvalidOperation with the platform's error code. Events run inside the
+// platform's dialog; an exception they raise goes to Application->HandleException and never through
+// the platform's frames.
+class TCommonDialog : public TComponent {
+  VCL_DECLARE_CLASS(TCommonDialog, TComponent)
+  explicit TCommonDialog(TOwnerArg owner);
+  ~TCommonDialog() override;
+  virtual bool Execute() = 0;
+  int GetHelpContext() const { return FHelpContext; }
+  void SetHelpContext(int value) { FHelpContext = value; }
+  // The window of the dialog while it is up (the platform's dialog, not its child), else null.
+  HWND GetHandle() const { return FHandle; }
+  TNotifyEvent OnShow;
+  TNotifyEvent OnClose;
+
+protected:
+  virtual void DoShow();
+  virtual void DoClose();
+  // The window that owns the dialog: the active form's, else the application's.
+  HWND OwnerWindow() const;
+  HWND FHandle = nullptr;
+
+private:
+  int FHelpContext = 0;
+};
+
+// The VCL's open options, in its order; each but ofOldStyleDialog is one OFN_* flag. The dialog is
+// always the Explorer-style one (hooks and child templates need it), so ofOldStyleDialog is kept and
+// ignored. After Execute, ofReadOnly and ofExtensionDifferent tell what the platform answered.
+enum TOpenOption {
+  ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate, ofAllowMultiSelect,
+  ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt, ofShareAware, ofNoReadOnlyReturn,
+  ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames, ofOldStyleDialog, ofNoDereferenceLinks,
+  ofEnableIncludeNotify, ofEnableSizing
+};
+VCL_DECLARE_ENUM(TOpenOption);
+using TOpenOptions = Set<TOpenOption, ofReadOnly, ofEnableSizing>;
+
+// The platform's open dialog (GetOpenFileNameW). Texts are UTF-8. Filter is the VCL's
+// "Text files (*.txt)|*.txt|All files|*.*"; FilterIndex counts from 1. FileName is the chosen file's
+// full path (the first one when several were chosen); Files lists every chosen path.
+class TOpenDialog : public TCommonDialog {
+  VCL_DECLARE_CLASS(TOpenDialog, TCommonDialog)
+  explicit TOpenDialog(TOwnerArg owner);
+  // [ofHideReadOnly, ofEnableSizing], as the VCL starts.
+  static TOpenOptions DefaultOpenOptions();
+  ~TOpenDialog() override;
+  bool Execute() override;
+
+  AnsiString GetDefaultExt() const { return FDefaultExt; }
+  void SetDefaultExt(const AnsiString& value) { FDefaultExt = value; }
+  AnsiString GetFileName() const { return FFileName; }
+  void SetFileName(const AnsiString& value) { FFileName = value; }
+  TStrings* GetFiles() const { return FFiles.get(); }
+  AnsiString GetFilter() const { return FFilter; }
+  void SetFilter(const AnsiString& value) { FFilter = value; }
+  int GetFilterIndex() const { return FFilterIndex; }
+  void SetFilterIndex(int value) { FFilterIndex = value; }
+  AnsiString GetInitialDir() const { return FInitialDir; }
+  void SetInitialDir(const AnsiString& value) { FInitialDir = value; }
+  TOpenOptions GetOptions() const { return FOptions; }
+  void SetOptions(TOpenOptions value) { FOptions = value; }
+  AnsiString GetTitle() const { return FTitle; }
+  void SetTitle(const AnsiString& value) { FTitle = value; }
+
+  TNotifyEvent OnSelectionChange;
+  TNotifyEvent OnFolderChange;
+  TNotifyEvent OnTypeChange;
+
+protected:
+  virtual void DoSelectionChange();
+  virtual void DoFolderChange();
+  virtual void DoTypeChange();
+  // The path the dialog shows as selected now (while it is up): file, folder or "".
+  AnsiString GetSelectedPath() const;
+  // A descendant that wants controls of its own beside the platform's gives a dialog template for
+  // the child dialog (DS_CONTROL | WS_CHILD, with a stc32 static where the platform's controls go)
+  // and hears the child dialog's messages. The template must stay put while Execute runs.
+  virtual const DLGTEMPLATE* ChildTemplate() { return nullptr; }
+  // A message of the child dialog; true when handled (the answer then goes in result).
+  virtual bool ChildMessage(HWND child, UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+private:
+  // Centres the dialog on its owner form, or on the work area when the owner is not a visible window
+  // with a size (the application's window), kept on the monitor's work area.
+  static void CenterDialog(HWND dialog);
+  static UINT_PTR CALLBACK HookProc(HWND child, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+  UINT_PTR Hook(HWND child, UINT msg, WPARAM wParam, LPARAM lParam);
+  void TakeResult(const std::vector<wchar_t>& buffer, DWORD flags, DWORD filterIndex);
+
+  AnsiString FDefaultExt;
+  AnsiString FFileName;
+  std::unique_ptr<TStringList> FFiles;
+  AnsiString FFilter;
+  int FFilterIndex = 1;
+  AnsiString FInitialDir;
+  TOpenOptions FOptions = DefaultOpenOptions();
+  AnsiString FTitle;
+};
+
+namespace vcl_detail {
+// The platform's filter text: '|' become NULs, and the whole ends in two NULs.
+std::wstring DialogFilter(const AnsiString& filter);
+// The OFN_* flags of a set of options (Explorer style and hook not included).
+DWORD OpenOptionFlags(TOpenOptions options);
+// The chosen paths in GetOpenFileNameW's buffer: one full path, or (with several) the folder and
+// then the names, each NUL-terminated, the list ending in an empty one.
+std::vector<std::wstring> ChosenPaths(const wchar_t* buffer, size_t size);
 }  // namespace vcl_detail
