@@ -1,16 +1,16 @@
-// The player program. Its windows arrive with the player itself; the skeleton links every package
-// it will use and exits with a failure code, so that nothing mistakes it for a working player.
+// The player program: Application->Initialize runs the start-up step (Qelappinit), which makes the main
+// window; Application->Run shows it and runs until it closes.
 #include <windows.h>
 
-extern "C" const char* VyrPlayerPkgPackageName();
-extern "C" const char* QelPackageName();
-extern "C" const char* QelBasePackageName();
-extern "C" const char* QelLocalPackageName();
+#include "Forms.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-  const char* linked[] = {VyrPlayerPkgPackageName(), QelPackageName(), QelBasePackageName(),
-                          QelLocalPackageName()};
-  (void)linked;
-  return 1;
+  try {
+    Application->Initialize();
+    Application->Run();
+  } catch (Exception& e) {
+    Application->ShowException(&e);
+  }
+  return 0;
 }
