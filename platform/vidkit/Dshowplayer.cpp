@@ -281,17 +281,18 @@ void TQelCustomDShowPlayer::SetFullScreen(bool value)
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(GetHandle(), MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& r = monitor.rcMonitor;
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, kFullScreenClass, L"", WS_POPUP | WS_CLIPCHILDREN, r.left, r.top,
-                                  r.right - r.left, r.bottom - r.top, GetAncestor(GetHandle(), GA_ROOT), nullptr,
-                                  ThisModule(), nullptr);
+    // The window never takes the activation: the keys stay with the control, which keeps the focus
+    // under it, however late the platform settles a change of the active window.
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kFullScreenClass, L"", WS_POPUP | WS_CLIPCHILDREN,
+                                  r.left, r.top, r.right - r.left, r.bottom - r.top, GetAncestor(GetHandle(), GA_ROOT),
+                                  nullptr, ThisModule(), nullptr);
     if (!window) RaiseLastOSError();
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FFullScreenWindow = window;
     FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(window));
     PlaceVideo();
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
-    ::SetFocus(window);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    if (CanFocus()) SetFocus();
   } else {
     HWND window = FFullScreenWindow;
     FFullScreenWindow = nullptr;
@@ -318,6 +319,8 @@ LRESULT CALLBACK TQelCustomDShowPlayer::FullScreenWndProc(HWND window, UINT msg,
       case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP:
         if (player->HandleAllocated()) return SendMessageW(player->GetHandle(), msg, wParam, lParam);
         break;
+      case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
       case WM_CLOSE:
         player->SetFullScreen(false);
         return 0;

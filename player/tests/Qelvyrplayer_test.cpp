@@ -290,11 +290,15 @@ TEST(PlayerFullScreen, CoversTheScreenTakesEscapeAndReturnsTheVideoWithItsSize)
   EXPECT_EQ(inside.top, 16);
   EXPECT_EQ(inside.right - inside.left, 352);
 
+  HWND video = GetWindow(player->GetHandle(), GW_CHILD);
+  ASSERT_NE(video, nullptr);
   player->SetFullScreen(true);
   ASSERT_TRUE(player->GetFullScreen());
   EXPECT_EQ(GetWindow(player->GetHandle(), GW_CHILD), nullptr) << "the video left the control";
   const SIZE screen = ScreenSize();
-  HWND top = GetForegroundWindow();
+  HWND top = GetAncestor(video, GA_ROOT);
+  ASSERT_NE(top, GetAncestor(player->GetHandle(), GA_ROOT));
+  EXPECT_EQ(GetFocus(), player->GetHandle()) << "the keys stay with the control";
   RECT covered{};
   GetWindowRect(top, &covered);
   EXPECT_EQ(covered.left, 0);

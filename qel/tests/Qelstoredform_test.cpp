@@ -10,6 +10,7 @@
 #include "Qelimage.h"
 #include "Qellabel.h"
 #include "Qelmenus.h"
+#include "Qelspeedbutton.h"
 #include "StdCtrls.h"
 #include "TypInfo.h"
 
@@ -31,6 +32,7 @@ class TQelStoredForm : public TForm {
   TEdit* Edit1;
   TQelLabel* Label1;
   TQelLabel* Label2;
+  TQelSpeedButton* Button1;
   TGlyphList* Glyphs;
   TQelActionList* ActionList1;
   TAction* PlayAction;
@@ -54,6 +56,7 @@ VCL_PUBLISHED(TQelStoredForm)
   p.Field("Edit1", &TQelStoredForm::Edit1);
   p.Field("Label1", &TQelStoredForm::Label1);
   p.Field("Label2", &TQelStoredForm::Label2);
+  p.Field("Button1", &TQelStoredForm::Button1);
   p.Field("Glyphs", &TQelStoredForm::Glyphs);
   p.Field("ActionList1", &TQelStoredForm::ActionList1);
   p.Field("PlayAction", &TQelStoredForm::PlayAction);
@@ -159,12 +162,12 @@ int ExpectSameProperties(TObject* a, TObject* b, TComponent* rootA, TComponent* 
 }
 
 // The stored components whose every published property the cycle must keep.
-const char* const Compared[] = {"Image1", "Image2", "Label1", "Label2", "ActionList1", "PlayAction",
+const char* const Compared[] = {"Image1", "Image2", "Label1", "Label2", "Button1", "ActionList1", "PlayAction",
                                 "PopupMenu1", "CopyItem", "PlayItem", "MainMenu1", "FileItem", "OpenItem"};
 
 class QelStoredForm : public ::testing::Test {
 protected:
-  static void SetUpTestSuite() { RegisterClass(TGlyphList::StaticClass()); }
+  static void SetUpTestSuite() { RegisterClasses({TGlyphList::StaticClass(), TQelSpeedButton::StaticClass()}); }
 };
 
 }  // namespace
@@ -184,6 +187,11 @@ TEST_F(QelStoredForm, Loads)
   EXPECT_TRUE(f->Image2->Protected);
   EXPECT_EQ(f->Image2->GetAlign(), alBottom);
   EXPECT_EQ(f->Label1->GetCaption(), AnsiString("שלום 00:00"));
+  EXPECT_EQ(f->Button1->GetClippingShape(), stCircle);
+  EXPECT_TRUE(f->Button1->GetImageOnly());
+  EXPECT_TRUE(f->Button1->GetDown());
+  EXPECT_EQ(f->Button1->GetNumGlyphs(), 2);
+  EXPECT_EQ(f->Button1->GetGlyph()->GetWidth(), 48);
   EXPECT_EQ(f->Label1->GetFocusControl(), f->Edit1);
   EXPECT_EQ(f->Label1->GetBiDiMode(), bdRightToLeft);
   EXPECT_EQ(f->ActionList1->GetImages(), f->Glyphs);

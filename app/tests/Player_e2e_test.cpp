@@ -1,0 +1,317 @@
+// The player program driven from outside its process, as a person drives it: started with a file,
+// looked at on the screen, clicked, typed at, dragged, closed.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "GuiTest.h"
+#include "TestSupport.h"
+
+using namespace ostrel::test;
+
+namespace {
+
+std::wstring DistFolder()
+{
+  const char* dist = std::getenv("OSTREL_DIST");
+  return Utf8ToWide(WindowsPath(dist ? dist : "dist"));
+}
+
+// The running program and its main window.
+class Player {
+public:
+  explicit Player(const std::wstring& arguments, bool waitForWindow = true,
+                  const std::wstring& program = DistFolder() + L"\\VyrPlayer.exe")
+  {
+    std::wstring line = L"\"" + program + L"\"";
+    if (!arguments.empty()) line += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+      return;
+    if (waitForWindow) WaitForWindow(20000);
+  }
+  bool WaitForWindow(DWORD ms)
+  {
+    return PumpUntil([&] { return (window_ = FindMainWindow()) != nullptr; }, ms);
+  }
+  ~Player()
+  {
+    if (!process_.hProcess) return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+  HWND Window() const { return window_; }
+  RECT Rect() const
+  {
+    RECT r{};
+    GetWindowRect(window_, &r);
+    return r;
+  }
+  // A point of the smallest skin's layout, carried by the anchors to this skin: dx/dy are 1 for
+  // controls anchored right/bottom.
+  POINT At(int x, int y, bool right = false, bool bottom = false) const
+  {
+    const RECT r = Rect();
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    return POINT{r.left + x + (right ? w - 446 : 0), r.top + y + (bottom ? h - 460 : 0)};
+  }
+  // The video area, in screen coordinates.
+  RECT Video() const
+  {
+    HWND video = nullptr;
+    EnumChildWindows(window_, &FindVideo, reinterpret_cast<LPARAM>(&video));
+    RECT r{};
+    if (video) GetWindowRect(video, &r);
+    return r;
+  }
+  bool Exited(DWORD ms, DWORD* code = nullptr) const
+  {
+    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return false;
+    if (code) GetExitCodeProcess(process_.hProcess, code);
+    return true;
+  }
+  DWORD Id() const { return process_.dwProcessId; }
+
+private:
+  static BOOL CALLBACK FindVideo(HWND child, LPARAM found)
+  {
+    wchar_t name[64] = {};
+    GetClassNameW(GetParent(child), name, 64);
+    // The video's window is the child of the player panel.
+    if (std::wstring(name) == L"TQelVyrPlayer") {
+      *reinterpret_cast<HWND*>(found) = child;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static BOOL CALLBACK FindTop(HWND window, LPARAM data)
+  {
+    auto* self = reinterpret_cast<Player*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (pid == self->process_.dwProcessId && IsWindowVisible(window) && std::wstring(name) == L"TVyrPlayerForm") {
+      self->found_ = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  HWND FindMainWindow()
+  {
+    found_ = nullptr;
+    EnumWindows(&FindTop, reinterpret_cast<LPARAM>(this));
+    return found_;
+  }
+
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+  HWND found_ = nullptr;
+};
+
+bool SendMouseAt(POINT screen, DWORD flags)
+{
+  const POINT abs = AbsoluteInputPoint(screen);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = abs.x;
+  in.mi.dy = abs.y;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | flags;
+  const bool sent = SendInput(1, &in, sizeof in) == 1;
+  PumpFor(60);
+  return sent;
+}
+
+void ClickScreen(POINT p, bool right = false)
+{
+  SendMouseAt(p, 0);
+  SendMouseAt(p, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+  SendMouseAt(p, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+  PumpFor(200);
+}
+
+void Tap(WORD vk, bool ctrl = false)
+{
+  std::vector<INPUT> keys;
+  auto key = [&](WORD k, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = k;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    keys.push_back(in);
+  };
+  if (ctrl) key(VK_CONTROL, false);
+  key(vk, false);
+  key(vk, true);
+  if (ctrl) key(VK_CONTROL, true);
+  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  PumpFor(300);
+}
+
+int Differences(const Pixels& a, const Pixels& b)
+{
+  if (a.Data().size() != b.Data().size()) return -1;
+  int n = 0;
+  for (size_t i = 0; i < a.Data().size(); ++i) n += a.Data()[i] != b.Data()[i];
+  return n;
+}
+
+// Whether the video moves: two captures of its area 400 ms apart.
+bool VideoMoves(const Player& player)
+{
+  const RECT video = player.Video();
+  const Pixels a = CaptureScreen(video);
+  PumpFor(400);
+  const Pixels b = CaptureScreen(video);
+  return Differences(a, b) > (a.Width() * a.Height()) / 200;
+}
+
+std::wstring MediaArgument(const std::string& name) { return L"\"" + Utf8ToWide(MediaPath(name)) + L"\""; }
+
+// The expected skin for this screen: width of the window.
+int ExpectedSkinWidth()
+{
+  const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (w >= 1024 && h >= 768) return 728;
+  if (w >= 800 && h >= 600) return 545;
+  return 446;
+}
+
+}  // namespace
+
+TEST(PlayerProgram, StartsWithAFileShowsTheSkinAndMovingVideo)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr) << "no main window";
+  const RECT r = player.Rect();
+  EXPECT_EQ(r.right - r.left, ExpectedSkinWidth());
+  // Centred on the work area.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_NEAR(r.left, (work.right - work.left - (r.right - r.left)) / 2, 1);
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right > 0; }, 5000));
+  EXPECT_TRUE(VideoMoves(player));
+  const Pixels shot = CaptureScreen(r);
+  SavePng(shot, "e2e-playing");
+  // The skin's corners are cut away: the window's region is a rounded rectangle.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(player.Window(), region), ERROR);
+  EXPECT_FALSE(PtInRegion(region, 1, 1));
+  EXPECT_TRUE(PtInRegion(region, 40, 40));
+  DeleteObject(region);
+}
+
+TEST(PlayerProgram, ButtonsKeysAndTheVideoDrivePlayback)
+{
+  Player player(MediaArgument("av10-shuffled.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right > 0; }, 5000));
+  ASSERT_TRUE(VideoMoves(player));
+
+  ClickScreen(player.At(40, 427, false, true));  // play/pause
+  EXPECT_FALSE(VideoMoves(player)) << "the play/pause button pauses";
+  ClickScreen(player.At(40, 427, false, true));
+  EXPECT_TRUE(VideoMoves(player)) << "and plays again";
+
+  Tap(VK_SPACE);
+  EXPECT_FALSE(VideoMoves(player)) << "Space pauses";
+  Tap('P');
+  EXPECT_TRUE(VideoMoves(player)) << "P plays";
+  Tap('P', true);
+  EXPECT_TRUE(VideoMoves(player)) << "Ctrl+P does nothing";
+  Tap(VK_ESCAPE);
+  EXPECT_TRUE(VideoMoves(player)) << "Esc outside full screen does nothing";
+
+  const RECT video = player.Video();
+  ClickScreen(POINT{(video.left + video.right) / 2, (video.top + video.bottom) / 2});
+  EXPECT_FALSE(VideoMoves(player)) << "a click on the video pauses";
+  ClickScreen(POINT{(video.left + video.right) / 2, (video.top + video.bottom) / 2});
+  EXPECT_TRUE(VideoMoves(player)) << "and plays";
+
+  ClickScreen(player.At(104, 427, false, true));  // stop
+  EXPECT_FALSE(VideoMoves(player)) << "stop";
+  SavePng(CaptureScreen(player.Rect()), "e2e-stopped");
+  Tap(VK_SPACE);
+  EXPECT_TRUE(VideoMoves(player)) << "Space plays after stop";
+}
+
+TEST(PlayerProgram, FullScreenByKeyAndBack)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right > 0; }, 5000));
+  const RECT before = player.Video();
+  Tap('O');
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right - player.Video().left > before.right - before.left; }, 5000))
+      << "O enters full screen";
+  const RECT full = player.Video();
+  EXPECT_EQ(full.top, 0);
+  SavePng(CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}), "e2e-fullscreen");
+  Tap('O');
+  EXPECT_EQ(player.Video().right - player.Video().left, full.right - full.left) << "O in full screen does nothing";
+  Tap(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right - player.Video().left == before.right - before.left; }, 5000))
+      << "Esc leaves full screen";
+  const RECT after = player.Video();
+  EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+TEST(PlayerProgram, TheSkinDragsTheWindowAndTheButtonsMinimiseAndClose)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  const RECT before = player.Rect();
+  const POINT grip = player.At(200, 12);  // the title band of the skin
+  SendMouseAt(grip, 0);
+  SendMouseAt(grip, MOUSEEVENTF_LEFTDOWN);
+  for (int step = 1; step <= 5; ++step) SendMouseAt(POINT{grip.x + 10 * step, grip.y + 6 * step}, 0);
+  SendMouseAt(POINT{grip.x + 50, grip.y + 30}, MOUSEEVENTF_LEFTUP);
+  PumpFor(300);
+  const RECT moved = player.Rect();
+  EXPECT_EQ(moved.left - before.left, 50);
+  EXPECT_EQ(moved.top - before.top, 30);
+  // Moving with no button held moves nothing.
+  SendMouseAt(POINT{grip.x + 120, grip.y + 80}, 0);
+  PumpFor(200);
+  EXPECT_EQ(player.Rect().left, moved.left);
+
+  ClickScreen(player.At(392 + 11, 3 + 11, true));  // minimise
+  EXPECT_TRUE(PumpUntil([&] { return IsIconic(player.Window()) || !IsWindowVisible(player.Window()); }, 3000));
+  ShowWindow(player.Window(), SW_RESTORE);
+  PumpFor(500);
+  ClickScreen(player.At(414 + 11, 3 + 11, true));  // close
+  DWORD code = 99;
+  EXPECT_TRUE(player.Exited(10000, &code)) << "close ends the program";
+  EXPECT_EQ(code, 0u);
+}
+
+TEST(PlayerProgram, AFileThatCannotBePlayedStillGivesAWholeWindowAndOneReport)
+{
+  Player player(L"\"Z:\\no\\such\\file.vyr\"", false);
+  // The failure is reported once, through the application's box; the window behind it is whole.
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowW(L"#32770", nullptr)) != nullptr; }, 20000)) << "no report";
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(player.WaitForWindow(10000)) << "the main window comes up after the report";
+  PumpFor(500);
+  EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr) << "reported once";
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(player.Window(), region), ERROR) << "the window is shaped";
+  DeleteObject(region);
+  SavePng(CaptureScreen(player.Rect()), "e2e-unplayable");
+  // Nothing plays; the keys that still reach play/pause change nothing visible and break nothing.
+  Tap(VK_SPACE);
+  EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+}
