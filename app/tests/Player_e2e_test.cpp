@@ -68,12 +68,15 @@ public:
     return POINT{r.left + x + (right ? w - 446 : 0), r.top + y + (bottom ? h - 460 : 0)};
   }
   // The video area, in screen coordinates.
+  // (Found inside the player panel once; in full screen it lives in a window of its own.)
   RECT Video() const
   {
-    HWND video = nullptr;
-    EnumChildWindows(window_, &FindVideo, reinterpret_cast<LPARAM>(&video));
+    if (!video_ || !IsWindow(video_)) {
+      video_ = nullptr;
+      EnumChildWindows(window_, &FindVideo, reinterpret_cast<LPARAM>(&video_));
+    }
     RECT r{};
-    if (video) GetWindowRect(video, &r);
+    if (video_) GetWindowRect(video_, &r);
     return r;
   }
   bool Exited(DWORD ms, DWORD* code = nullptr) const
@@ -119,6 +122,7 @@ private:
   PROCESS_INFORMATION process_{};
   HWND window_ = nullptr;
   HWND found_ = nullptr;
+  mutable HWND video_ = nullptr;
 };
 
 bool SendMouseAt(POINT screen, DWORD flags)
@@ -168,14 +172,27 @@ int Differences(const Pixels& a, const Pixels& b)
   return n;
 }
 
-// Whether the video moves: two captures of its area 400 ms apart.
-bool VideoMoves(const Player& player)
+// Whether the video changes between two captures of its area 300 ms apart.
+bool Changes(const Player& player)
 {
   const RECT video = player.Video();
   const Pixels a = CaptureScreen(video);
-  PumpFor(400);
+  PumpFor(300);
   const Pixels b = CaptureScreen(video);
   return Differences(a, b) > (a.Width() * a.Height()) / 200;
+}
+
+// The video moves: within 5 s (a graph takes a moment to start or to come back).
+bool VideoMoves(const Player& player)
+{
+  return PumpUntil([&] { return Changes(player); }, 5000);
+}
+
+// The video stands still: after a moment to settle, two captures are the same.
+bool VideoStill(const Player& player)
+{
+  PumpFor(300);
+  return PumpUntil([&] { return !Changes(player); }, 2000);
 }
 
 std::wstring MediaArgument(const std::string& name) { return L"\"" + Utf8ToWide(MediaPath(name)) + L"\""; }
@@ -221,12 +238,12 @@ TEST(PlayerProgram, ButtonsKeysAndTheVideoDrivePlayback)
   ASSERT_TRUE(VideoMoves(player));
 
   ClickScreen(player.At(40, 427, false, true));  // play/pause
-  EXPECT_FALSE(VideoMoves(player)) << "the play/pause button pauses";
+  EXPECT_TRUE(VideoStill(player)) << "the play/pause button pauses";
   ClickScreen(player.At(40, 427, false, true));
   EXPECT_TRUE(VideoMoves(player)) << "and plays again";
 
   Tap(VK_SPACE);
-  EXPECT_FALSE(VideoMoves(player)) << "Space pauses";
+  EXPECT_TRUE(VideoStill(player)) << "Space pauses";
   Tap('P');
   EXPECT_TRUE(VideoMoves(player)) << "P plays";
   Tap('P', true);
@@ -236,12 +253,12 @@ TEST(PlayerProgram, ButtonsKeysAndTheVideoDrivePlayback)
 
   const RECT video = player.Video();
   ClickScreen(POINT{(video.left + video.right) / 2, (video.top + video.bottom) / 2});
-  EXPECT_FALSE(VideoMoves(player)) << "a click on the video pauses";
+  EXPECT_TRUE(VideoStill(player)) << "a click on the video pauses";
   ClickScreen(POINT{(video.left + video.right) / 2, (video.top + video.bottom) / 2});
   EXPECT_TRUE(VideoMoves(player)) << "and plays";
 
   ClickScreen(player.At(104, 427, false, true));  // stop
-  EXPECT_FALSE(VideoMoves(player)) << "stop";
+  EXPECT_TRUE(VideoStill(player)) << "stop";
   SavePng(CaptureScreen(player.Rect()), "e2e-stopped");
   Tap(VK_SPACE);
   EXPECT_TRUE(VideoMoves(player)) << "Space plays after stop";

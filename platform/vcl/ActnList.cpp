@@ -180,7 +180,9 @@ bool TCustomAction::Execute()
 bool TCustomAction::Update()
 {
   if (TContainedAction::Update()) return true;
-  if (FDisableIfNoHandler) SetEnabled(bool(GetOnExecute()));
+  // An action without a handler is disabled; one with a handler keeps whatever its owner set, so
+  // that code may disable it.
+  if (FDisableIfNoHandler && !GetOnExecute()) SetEnabled(false);
   return false;
 }
 

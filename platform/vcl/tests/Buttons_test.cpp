@@ -237,6 +237,15 @@ TEST(SpeedButton, ActionKeepsDownInStep)
   action->SetEnabled(false);
   EXPECT_FALSE(b->GetEnabled());
   EXPECT_EQ(b->GetState(), bsDisabled);
+  // The idle update leaves an action its code disabled as it is; one without a handler it disables.
+  action->Update();
+  PumpFor(50);
+  EXPECT_FALSE(action->GetEnabled());
+  EXPECT_FALSE(b->GetEnabled());
+  auto* idle = new TAction(form.get());
+  EXPECT_TRUE(idle->GetEnabled());
+  idle->Update();
+  EXPECT_FALSE(idle->GetEnabled()) << "no handler";
 }
 
 TEST(BitBtn, KindSetsCaptionResultAndKeys)
