@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -331,4 +332,154 @@ TEST(PlayerProgram, AFileThatCannotBePlayedStillGivesAWholeWindowAndOneReport)
   // Nothing plays; the keys that still reach play/pause change nothing visible and break nothing.
   Tap(VK_SPACE);
   EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+}
+
+namespace {
+
+// A copy of the program (the executable and its modules, no clips) in a folder of its own.
+class ProgramCopy {
+public:
+  explicit ProgramCopy(const std::filesystem::path& folder) : folder_(folder)
+  {
+    std::filesystem::create_directories(folder_);
+    for (const auto& entry : std::filesystem::directory_iterator(DistFolder())) {
+      const std::wstring ext = entry.path().extension().wstring();
+      if (ext == L".exe" || ext == L".bpl" || ext == L".dll")
+        std::filesystem::copy_file(entry.path(), folder_ / entry.path().filename(),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+  }
+  ~ProgramCopy()
+  {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  const std::filesystem::path& Folder() const { return folder_; }
+  std::wstring Program() const { return (folder_ / L"VyrPlayer.exe").wstring(); }
+
+private:
+  std::filesystem::path folder_;
+};
+
+HWND FindAbout(DWORD process)
+{
+  struct Search {
+    DWORD process;
+    HWND found;
+  } search{process, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (pid == s->process && IsWindowVisible(window) && std::wstring(name) == L"TAboutForm") {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+TEST(PlayerProgram, AboutPausesPlaybackPlaysItsClipAndResumes)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(VideoMoves(player));
+  const RECT main = player.Video();
+  ClickScreen(player.At(345 + 42, 406 + 21, true, true));  // the logo
+  HWND about = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (about = FindAbout(player.Id())) != nullptr; }, 10000)) << "no About window";
+  PumpFor(1500);
+  RECT aboutRect{};
+  GetWindowRect(about, &aboutRect);
+  SavePng(CaptureScreen(aboutRect), "e2e-about");
+  // The main window's video stands still while the About clip plays (looked at beside the About
+  // window, which sits in front of the middle of it).
+  RECT beside = main;
+  if (aboutRect.left > main.left + 20) beside.right = std::min(main.right, aboutRect.left);
+  else beside.left = std::max(main.left, aboutRect.right);
+  const Pixels a = CaptureScreen(beside);
+  PumpFor(500);
+  const Pixels b = CaptureScreen(beside);
+  EXPECT_EQ(Differences(a, b), 0) << "playback pauses behind the About window";
+  PostMessageW(about, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return FindAbout(player.Id()) == nullptr; }, 5000));
+  EXPECT_TRUE(VideoMoves(player)) << "and resumes after it";
+}
+
+TEST(PlayerProgram, WithoutTheAboutClipTheAboutWindowClosesAtOnce)
+{
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  ProgramCopy copy(std::filesystem::path(temp) / (L"vyr-noabout-" + std::to_wstring(GetCurrentProcessId())));
+  Player player(MediaArgument("av10-single.vyr"), true, copy.Program());
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(VideoMoves(player));
+  ClickScreen(player.At(345 + 42, 406 + 21, true, true));
+  PumpFor(1000);
+  EXPECT_EQ(FindAbout(player.Id()), nullptr) << "the About window closed itself";
+  EXPECT_TRUE(VideoMoves(player)) << "playback paused and resumed around it";
+}
+
+TEST(PlayerProgram, FromACdRomItPlaysTheFirstVyrBesideItWithNoArgument)
+{
+  const char* cdrom = std::getenv("OSTREL_CDROM");
+  if (!cdrom) GTEST_SKIP() << "the CD-ROM drive comes with the test command (OSTREL_CDROM)";
+  ASSERT_EQ(GetDriveTypeW(L"D:\\"), static_cast<UINT>(DRIVE_CDROM));
+  const std::wstring name = L"e2e-" + std::to_wstring(GetCurrentProcessId());
+  ProgramCopy copy(std::filesystem::path(Utf8ToWide(WindowsPath(cdrom))) / name);
+  std::filesystem::copy_file(Utf8ToWide(MediaPath("av10-shuffled.vyr")), copy.Folder() / L"clip.vyr");
+  // Started from drive D:, in another working folder, with no argument.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  Player player(L"", true, L"D:\\" + name + L"\\VyrPlayer.exe");
+  ASSERT_NE(player.Window(), nullptr);
+  EXPECT_TRUE(VideoMoves(player)) << "the clip beside the program plays";
+  SavePng(CaptureScreen(player.Rect()), "e2e-cdrom");
+}
+
+TEST(PlayerProgram, TheContextMenuOffersTheCommandsAndTheViewSizes)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(VideoMoves(player));
+  const RECT full = player.Video();
+  const POINT centre{(full.left + full.right) / 2, (full.top + full.bottom) / 2};
+  ClickScreen(centre, true);
+  HWND menu = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
+                        5000))
+      << "no context menu";
+  RECT menuRect{};
+  GetWindowRect(menu, &menuRect);
+  EXPECT_GT(menuRect.bottom - menuRect.top, 8 * 12) << "eight items, two of them lines";
+  SavePng(CaptureScreen(RECT{menuRect.left - 10, menuRect.top - 10, menuRect.right + 130, menuRect.bottom + 10}),
+          "e2e-context-menu");
+  // View Size, the fifth line of the menu (after Pause, Stop, a line and Full Screen), opens its
+  // submenu; Original is its second item.
+  const int line = (menuRect.bottom - menuRect.top - 6) / 7;  // six items and two half-height lines
+  ClickScreen(POINT{menuRect.left + 40, menuRect.top + 3 + line * 3 + line / 2 + line / 2});
+  HWND submenu = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        submenu = nullptr;
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+          if (w != menu && IsWindowVisible(w)) submenu = w;
+        return submenu != nullptr;
+      },
+      5000))
+      << "no View Size submenu";
+  RECT subRect{};
+  GetWindowRect(submenu, &subRect);
+  ClickScreen(POINT{subRect.left + 30, subRect.top + 3 + line + line / 2});
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right - player.Video().left == 352; }, 5000))
+      << "Original view: " << player.Video().right - player.Video().left;
+  EXPECT_EQ(player.Video().bottom - player.Video().top, 288);
+  SavePng(CaptureScreen(player.Rect()), "e2e-original-view");
 }
