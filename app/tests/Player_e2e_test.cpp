@@ -361,26 +361,29 @@ private:
   std::filesystem::path folder_;
 };
 
+struct AboutSearch {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK FindAboutWindow(HWND window, LPARAM data)
+{
+  auto* s = reinterpret_cast<AboutSearch*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (pid == s->process && IsWindowVisible(window) && std::wstring(name) == L"TAboutForm") {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindAbout(DWORD process)
 {
-  struct Search {
-    DWORD process;
-    HWND found;
-  } search{process, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (pid == s->process && IsWindowVisible(window) && std::wstring(name) == L"TAboutForm") {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  AboutSearch search{process, nullptr};
+  EnumWindows(&FindAboutWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -482,4 +485,85 @@ TEST(PlayerProgram, TheContextMenuOffersTheCommandsAndTheViewSizes)
       << "Original view: " << player.Video().right - player.Video().left;
   EXPECT_EQ(player.Video().bottom - player.Video().top, 288);
   SavePng(CaptureScreen(player.Rect()), "e2e-original-view");
+}
+
+namespace {
+
+// The colours of a small screen area, to see a control change.
+Pixels Area(POINT topLeft, int width, int height)
+{
+  return CaptureScreen(RECT{topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height});
+}
+
+// The left edge of the thumb on a track strip: the first column, from the left, that is lighter
+// than the groove (the thumb is the lightest thing on it).
+int ThumbColumn(const Pixels& strip)
+{
+  for (int x = 0; x < strip.Width(); ++x) {
+    const COLORREF c = strip.At(x, strip.Height() / 2);
+    if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 3 * 150) return x;
+  }
+  return -1;
+}
+
+}  // namespace
+
+TEST(PlayerProgram, MuteByButtonAndByKeyShowsOnTheButton)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(VideoMoves(player));
+  const POINT mute = player.At(248, 431, true, true);
+  const Pixels sound = Area(mute, 24, 24);
+  ClickScreen(POINT{mute.x + 12, mute.y + 12});
+  PumpFor(300);
+  const Pixels muted = Area(mute, 24, 24);
+  EXPECT_GT(Differences(sound, muted), 20) << "the mute button shows muted";
+  Tap('M');
+  EXPECT_EQ(Differences(sound, Area(mute, 24, 24)), 0) << "M gives the sound back, and the button shows it";
+  Tap('M');
+  EXPECT_EQ(Differences(muted, Area(mute, 24, 24)), 0) << "M mutes again";
+  EXPECT_TRUE(VideoMoves(player)) << "muting does not stop the picture";
+}
+
+TEST(PlayerProgram, DraggingTheThumbsSeeksAndSetsTheVolume)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(VideoMoves(player));
+  const RECT r = player.Rect();
+  const int trackWidth = (r.right - r.left) == 728 ? 710 : (r.right - r.left) == 545 ? 536 : 425;
+  const POINT track = player.At(8, 380, false, true);
+  // Paused, the thumb holds still to be grabbed; a drag while paused leaves the video paused.
+  Tap(VK_SPACE);
+  ASSERT_TRUE(VideoStill(player));
+  const int before = ThumbColumn(Area(track, trackWidth, 20));
+  ASSERT_GE(before, 0) << "no position thumb";
+  // Drag the position thumb to about two thirds of the strip, in steps, and let go.
+  const POINT grab{track.x + before + 4, track.y + 10};
+  SendMouseAt(grab, 0);
+  SendMouseAt(grab, MOUSEEVENTF_LEFTDOWN);
+  const int target = trackWidth * 2 / 3;
+  for (int step = 1; step <= 6; ++step) SendMouseAt(POINT{grab.x + (target - before) * step / 6, grab.y}, 0);
+  SendMouseAt(POINT{track.x + target, grab.y}, MOUSEEVENTF_LEFTUP);
+  PumpFor(500);
+  const int after = ThumbColumn(Area(track, trackWidth, 20));
+  EXPECT_GT(after, trackWidth / 2) << "the thumb follows the drag";
+  SavePng(CaptureScreen(r), "e2e-after-seek");
+  EXPECT_TRUE(VideoStill(player)) << "still paused after the drag";
+  Tap(VK_SPACE);
+  EXPECT_TRUE(VideoMoves(player)) << "and plays on from there";
+  EXPECT_GE(ThumbColumn(Area(track, trackWidth, 20)), after) << "from where the thumb was left";
+
+  // The volume thumb: dragged to the left end.
+  const POINT volume = player.At(277, 435, true, true);
+  const int volumeBefore = ThumbColumn(Area(volume, 60, 20));
+  ASSERT_GE(volumeBefore, 0) << "no volume thumb";
+  const POINT vgrab{volume.x + volumeBefore + 4, volume.y + 10};
+  SendMouseAt(vgrab, 0);
+  SendMouseAt(vgrab, MOUSEEVENTF_LEFTDOWN);
+  for (int step = 1; step <= 4; ++step) SendMouseAt(POINT{vgrab.x - (volumeBefore + 10) * step / 4, vgrab.y}, 0);
+  SendMouseAt(POINT{volume.x - 6, vgrab.y}, MOUSEEVENTF_LEFTUP);
+  PumpFor(300);
+  EXPECT_LT(ThumbColumn(Area(volume, 60, 20)), volumeBefore) << "the volume thumb moved left";
 }
