@@ -485,6 +485,69 @@ TEST(PlayerProgram, TheContextMenuOffersTheCommandsAndTheViewSizes)
       << "Original view: " << player.Video().right - player.Video().left;
   EXPECT_EQ(player.Video().bottom - player.Video().top, 288);
   SavePng(CaptureScreen(player.Rect()), "e2e-original-view");
+
+  // And back to Maximum, the first item of the submenu.
+  ClickScreen(centre, true);
+  ASSERT_TRUE(PumpUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
+                        5000));
+  GetWindowRect(menu, &menuRect);
+  ClickScreen(POINT{menuRect.left + 40, menuRect.top + 3 + line * 3 + line / 2 + line / 2});
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        submenu = nullptr;
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+          if (w != menu && IsWindowVisible(w)) submenu = w;
+        return submenu != nullptr;
+      },
+      5000));
+  GetWindowRect(submenu, &subRect);
+  ClickScreen(POINT{subRect.left + 30, subRect.top + 3 + line / 2});
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        const RECT now = player.Video();
+        return EqualRect(&full, &now) != FALSE;
+      },
+      5000))
+      << "Maximum view again";
+}
+
+namespace {
+
+struct TitleSearch {
+  DWORD process;
+  std::wstring title;
+};
+
+BOOL CALLBACK FindApplicationWindow(HWND window, LPARAM data)
+{
+  auto* s = reinterpret_cast<TitleSearch*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (pid == s->process && std::wstring(name) == L"TApplication") {
+    wchar_t title[128] = {};
+    GetWindowTextW(window, title, 128);
+    s->title = title;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+// The title comes from the translation files beside the program: Hebrew for a Hebrew user, English
+// otherwise (the run under he_IL sets OSTREL_EXPECT_LANGUAGE=he).
+TEST(PlayerProgram, TheTitleIsInTheUsersLanguage)
+{
+  Player player(MediaArgument("av10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  TitleSearch search{player.Id(), L""};
+  EnumWindows(&FindApplicationWindow, reinterpret_cast<LPARAM>(&search));
+  const char* language = std::getenv("OSTREL_EXPECT_LANGUAGE");
+  const bool hebrew = language && std::string(language) == "he";
+  EXPECT_EQ(search.title, hebrew ? L"\x05E0\x05D2\x05DF \x05D4\x05DE\x05D3\x05D9\x05D4 \x05D0\x05D5\x05E1\x05D8\x05E8\x05DC"
+                                 : L"Ostrel Media Player");
 }
 
 namespace {

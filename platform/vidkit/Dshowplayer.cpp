@@ -321,6 +321,10 @@ LRESULT CALLBACK TQelCustomDShowPlayer::FullScreenWndProc(HWND window, UINT msg,
         break;
       case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+      case WM_SETFOCUS:
+        // Should the platform hand this window the focus after all, the keys go back to the control.
+        if (player->CanFocus()) player->SetFocus();
+        return 0;
       case WM_CLOSE:
         player->SetFullScreen(false);
         return 0;
