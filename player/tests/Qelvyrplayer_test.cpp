@@ -310,6 +310,9 @@ TEST(PlayerFullScreen, CoversTheScreenTakesEscapeAndReturnsTheVideoWithItsSize)
   SavePng(shot, "player-fullscreen");
   EXPECT_GT(LitPixels(shot), shot.Width() * shot.Height() / 2) << "the picture fills the screen";
 
+  // The keys of the keyboard go to the foreground window's thread: full screen must leave the form
+  // in front as far as the platform is concerned.
+  EXPECT_EQ(GetForegroundWindow(), GetAncestor(player->GetHandle(), GA_ROOT)) << "the form lost the foreground";
   ASSERT_TRUE(KeyPress('P'));
   // Leaving full screen moves the focus, which the kit's own check of the key may not see.
   KeyPress(VK_ESCAPE);
