@@ -41,20 +41,6 @@ HRESULT HresultFromWin32(DWORD error)
 
 constexpr uint64_t MaxStreamBytes = 0x7FFFFFFF;  // 32-bit offsets and lengths
 
-// COM methods return an HRESULT whatever happens inside them.
-template <class F> HRESULT Guarded(F&& body) noexcept
-{
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const EOleSysError& e) {
-    return e.ErrorCode;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
-
 bool IsPowerOfTwo(LONG value) { return value > 0 && (value & (value - 1)) == 0; }
 
 }  // namespace

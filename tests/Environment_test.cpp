@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "ComTest.h"
 #include "TestGraph.h"
 #include "TestSupport.h"
 
@@ -29,18 +30,6 @@ using namespace ostrel::test;
 
 namespace {
 
-// Releases a COM interface at scope exit.
-template <class T> struct ComPtr {
-  T* p = nullptr;
-  ~ComPtr() { if (p) p->Release(); }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
-
-struct ComApartment {
-  ComApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-};
 
 }  // namespace
 
@@ -126,7 +115,7 @@ void PlayTenSeconds()
                              reinterpret_cast<void**>(&graph)),
             S_OK);
 
-  ASSERT_EQ(AddRenderers(graph.p), S_OK);
+  ASSERT_EQ(AddRenderers(graph.Get()), S_OK);
 
   std::wstring file = Widen(MediaPath("av10.mpg"));
   // S_OK, not VFW_S_PARTIAL_RENDER or VFW_S_AUDIO_NOT_RENDERED: audio reaches the null device too.

@@ -1,5 +1,6 @@
 // Component streaming: TFiler, TReader and TWriter over the VCL binary component format ("TPF0").
 #include "Classes.h"
+#include "VclByteOrder.h"
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -13,23 +14,10 @@ VCL_IMPLEMENT_CLASS(TFiler)
 VCL_IMPLEMENT_CLASS(TReader)
 VCL_IMPLEMENT_CLASS(TWriter)
 
+using namespace vcl_detail;
+
 namespace {
 const int kMaxDepth = 100;  // nesting of components, lists and collections in one stream
-
-// Little-endian integers, whatever the host.
-template <class T>
-T FromLE(const unsigned char* p)
-{
-  uint64_t v = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) v |= uint64_t(p[i]) << (8 * i);
-  return static_cast<T>(v);
-}
-template <class T>
-void ToLE(T value, unsigned char* p)
-{
-  uint64_t v = static_cast<uint64_t>(value);
-  for (size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 bool IsIntegerCode(TValueType v) { return v == vaInt8 || v == vaInt16 || v == vaInt32; }
 
@@ -88,14 +76,14 @@ void DoubleToExtended(double value, unsigned char out[10])
     e = exp - 1023 + 16383;
     mant = (uint64_t(1) << 63) | (frac << 11);
   }
-  ToLE<uint64_t>(mant, out);
-  ToLE<uint16_t>(uint16_t((sign << 15) | unsigned(e)), out + 8);
+  WriteLE<uint64_t>(mant, out);
+  WriteLE<uint16_t>(uint16_t((sign << 15) | unsigned(e)), out + 8);
 }
 
 double ExtendedToDouble(const unsigned char in[10])
 {
-  uint64_t mant = FromLE<uint64_t>(in);
-  unsigned se = FromLE<uint16_t>(in + 8);
+  uint64_t mant = ReadLE<uint64_t>(in);
+  unsigned se = ReadLE<uint16_t>(in + 8);
   bool negative = (se & 0x8000) != 0;
   int exp = int(se & 0x7FFF);
   double result;
@@ -159,7 +147,7 @@ int32_t TReader::ReadLength(int unitSize)
 {
   unsigned char b[4];
   Read(b, 4);
-  int32_t n = FromLE<int32_t>(b);
+  int32_t n = ReadLE<int32_t>(b);
   // Lengths come from the stream: never trust one that the rest of the stream cannot hold.
   int64_t remaining = int64_t(FStream->GetSize()) - FStream->GetPosition();
   if (n < 0 || int64_t(n) * unitSize > remaining) throw EReadError("Stream read error");
@@ -180,8 +168,8 @@ int TReader::ReadInteger()
   unsigned char b[4];
   switch (ReadValue()) {
     case vaInt8: Read(b, 1); return static_cast<signed char>(b[0]);
-    case vaInt16: Read(b, 2); return FromLE<int16_t>(b);
-    case vaInt32: Read(b, 4); return FromLE<int32_t>(b);
+    case vaInt16: Read(b, 2); return ReadLE<int16_t>(b);
+    case vaInt32: Read(b, 4); return ReadLE<int32_t>(b);
     default: PropValueError();
   }
 }
@@ -192,7 +180,7 @@ int64_t TReader::ReadInt64()
   ReadValue();
   unsigned char b[8];
   Read(b, 8);
-  return FromLE<int64_t>(b);
+  return ReadLE<int64_t>(b);
 }
 
 long double TReader::ReadFloat()
@@ -210,7 +198,7 @@ float TReader::ReadSingle()
   ReadValue();
   unsigned char b[4];
   Read(b, 4);
-  uint32_t bits = FromLE<uint32_t>(b);
+  uint32_t bits = ReadLE<uint32_t>(b);
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
@@ -222,7 +210,7 @@ Currency TReader::ReadCurrency()
   ReadValue();
   unsigned char b[8];
   Read(b, 8);
-  return Currency::FromScaled(FromLE<int64_t>(b));
+  return Currency::FromScaled(ReadLE<int64_t>(b));
 }
 
 TDateTime TReader::ReadDate()
@@ -231,7 +219,7 @@ TDateTime TReader::ReadDate()
   ReadValue();
   unsigned char b[8];
   Read(b, 8);
-  uint64_t bits = FromLE<uint64_t>(b);
+  uint64_t bits = ReadLE<uint64_t>(b);
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return TDateTime(d);
@@ -243,7 +231,7 @@ std::wstring ReadUtf16(TReader* reader, int32_t count)
   std::vector<unsigned char> bytes(size_t(count) * 2);
   if (count) reader->Read(bytes.data(), int(bytes.size()));
   std::wstring w(size_t(count), L'\0');
-  for (int32_t i = 0; i < count; ++i) w[size_t(i)] = wchar_t(bytes[size_t(i) * 2] | (bytes[size_t(i) * 2 + 1] << 8));
+  for (int32_t i = 0; i < count; ++i) w[size_t(i)] = wchar_t(ReadLE16(bytes.data() + size_t(i) * 2));
   return w;
 }
 }  // namespace
@@ -820,11 +808,11 @@ void TWriter::WriteInteger(int value)
   }
   if (value >= -32768 && value <= 32767) {
     b[0] = vaInt16;
-    ToLE<int16_t>(int16_t(value), b + 1);
+    WriteLE<int16_t>(int16_t(value), b + 1);
     return Write(b, 3);
   }
   b[0] = vaInt32;
-  ToLE<int32_t>(value, b + 1);
+  WriteLE<int32_t>(value, b + 1);
   Write(b, 5);
 }
 
@@ -833,7 +821,7 @@ void TWriter::WriteInteger(int64_t value)
   if (value >= INT32_MIN && value <= INT32_MAX) return WriteInteger(int(value));
   unsigned char b[9];
   b[0] = vaInt64;
-  ToLE<int64_t>(value, b + 1);
+  WriteLE<int64_t>(value, b + 1);
   Write(b, 9);
 }
 
@@ -851,7 +839,7 @@ void TWriter::WriteSingle(float value)
   std::memcpy(&bits, &value, sizeof bits);
   unsigned char b[5];
   b[0] = vaSingle;
-  ToLE<uint32_t>(bits, b + 1);
+  WriteLE<uint32_t>(bits, b + 1);
   Write(b, 5);
 }
 
@@ -859,7 +847,7 @@ void TWriter::WriteCurrency(Currency value)
 {
   unsigned char b[9];
   b[0] = vaCurrency;
-  ToLE<int64_t>(value.Val, b + 1);
+  WriteLE<int64_t>(value.Val, b + 1);
   Write(b, 9);
 }
 
@@ -869,7 +857,7 @@ void TWriter::WriteDate(TDateTime value)
   std::memcpy(&bits, &value.Val, sizeof bits);
   unsigned char b[9];
   b[0] = vaDate;
-  ToLE<uint64_t>(bits, b + 1);
+  WriteLE<uint64_t>(bits, b + 1);
   Write(b, 9);
 }
 
@@ -882,7 +870,7 @@ void TWriter::WriteString(const AnsiString& value)
   } else {
     unsigned char b[5];
     b[0] = vaLString;
-    ToLE<int32_t>(n, b + 1);
+    WriteLE<int32_t>(n, b + 1);
     Write(b, 5);
   }
   Write(value.c_str(), n);
@@ -893,9 +881,9 @@ void TWriter::WriteWideString(const WideString& value)
   int n = value.Length();
   std::vector<unsigned char> b(5 + size_t(n) * 2);
   b[0] = vaWString;
-  ToLE<int32_t>(n, b.data() + 1);
+  WriteLE<int32_t>(n, b.data() + 1);
   const wchar_t* p = value.c_str();
-  for (int i = 0; i < n; ++i) ToLE<uint16_t>(uint16_t(p[i]), b.data() + 5 + i * 2);
+  for (int i = 0; i < n; ++i) WriteLE<uint16_t>(uint16_t(p[i]), b.data() + 5 + i * 2);
   Write(b.data(), int(b.size()));
 }
 
@@ -948,7 +936,7 @@ void TWriter::DefineBinaryProperty(const AnsiString& name, TStreamProc, TStreamP
   WritePropName(name);
   unsigned char b[5];
   b[0] = vaBinary;
-  ToLE<int32_t>(data.GetSize(), b + 1);
+  WriteLE<int32_t>(data.GetSize(), b + 1);
   Write(b, 5);
   Write(data.Memory(), data.GetSize());
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ComObj.h"
+#include "ControlsPublish.h"
 #include "Forms.h"
 #include "Messages.h"
 #include "Trace.h"
@@ -34,46 +35,22 @@ bool IsConnected(IBaseFilter* filter)
 
 }  // namespace
 
+// The panel's shared groups, less the font and pop-up menu a video has no use for.
 VCL_PUBLISHED(TQelCustomDShowPlayer)
 {
-  p.Property("Align", &TQelCustomDShowPlayer::GetAlign, &TQelCustomDShowPlayer::SetAlign).Default(alNone);
-  p.Property("Anchors", &TQelCustomDShowPlayer::GetAnchors, &TQelCustomDShowPlayer::SetAnchors)
-      .Default(TAnchors() << akLeft << akTop);
-  p.Property("BevelInner", &TQelCustomDShowPlayer::GetBevelInner, &TQelCustomDShowPlayer::SetBevelInner).Default(bvNone);
-  p.Property("BevelOuter", &TQelCustomDShowPlayer::GetBevelOuter, &TQelCustomDShowPlayer::SetBevelOuter).Default(bvRaised);
-  p.Property("BevelWidth", &TQelCustomDShowPlayer::GetBevelWidth, &TQelCustomDShowPlayer::SetBevelWidth).Default(1);
-  p.Property("BorderWidth", &TQelCustomDShowPlayer::GetBorderWidth, &TQelCustomDShowPlayer::SetBorderWidth).Default(0);
-  p.Property("BorderStyle", &TQelCustomDShowPlayer::GetBorderStyle, &TQelCustomDShowPlayer::SetBorderStyle).Default(bsNone);
-  p.Property("BiDiMode", &TQelCustomDShowPlayer::GetBiDiMode, &TQelCustomDShowPlayer::SetBiDiMode).Default(bdLeftToRight);
-  p.Property("Color", &TQelCustomDShowPlayer::GetColor, &TQelCustomDShowPlayer::SetColor)
-      .Stored(&TQelCustomDShowPlayer::IsColorStored);
-  p.Property("ParentBiDiMode", &TQelCustomDShowPlayer::GetParentBiDiMode, &TQelCustomDShowPlayer::SetParentBiDiMode)
-      .Default(true);
-  p.Property("ParentColor", &TQelCustomDShowPlayer::GetParentColor, &TQelCustomDShowPlayer::SetParentColor).Default(false);
-  p.Property("Cursor", &TQelCustomDShowPlayer::GetCursor, &TQelCustomDShowPlayer::SetCursor).Default(int(crDefault));
-  p.Property("Enabled", &TQelCustomDShowPlayer::GetEnabled, &TQelCustomDShowPlayer::SetEnabled).Default(true);
-  p.Property("Hint", &TQelCustomDShowPlayer::GetHint, &TQelCustomDShowPlayer::SetHint);
-  p.Property("ParentShowHint", &TQelCustomDShowPlayer::GetParentShowHint, &TQelCustomDShowPlayer::SetParentShowHint)
-      .Default(true);
-  p.Property("ShowHint", &TQelCustomDShowPlayer::GetShowHint, &TQelCustomDShowPlayer::SetShowHint)
-      .Stored(&TQelCustomDShowPlayer::IsShowHintStored);
-  p.Property("Visible", &TQelCustomDShowPlayer::GetVisible, &TQelCustomDShowPlayer::SetVisible).Default(true);
-  p.Property("TabOrder", &TQelCustomDShowPlayer::GetTabOrder, &TQelCustomDShowPlayer::SetTabOrder).Default(-1);
-  p.Property("TabStop", &TQelCustomDShowPlayer::GetTabStop, &TQelCustomDShowPlayer::SetTabStop).Default(true);
-  p.Property("Loop", &TQelCustomDShowPlayer::GetLoop, &TQelCustomDShowPlayer::SetLoop).Default(false);
-  p.Property("FileName", &TQelCustomDShowPlayer::GetFileName, &TQelCustomDShowPlayer::SetFileName);
-  p.Property("OnClick", &TQelCustomDShowPlayer::OnClick, &TQelCustomDShowPlayer::OnClick);
-  p.Property("OnDblClick", &TQelCustomDShowPlayer::OnDblClick, &TQelCustomDShowPlayer::OnDblClick);
-  p.Property("OnMouseDown", &TQelCustomDShowPlayer::OnMouseDown, &TQelCustomDShowPlayer::OnMouseDown);
-  p.Property("OnMouseMove", &TQelCustomDShowPlayer::OnMouseMove, &TQelCustomDShowPlayer::OnMouseMove);
-  p.Property("OnMouseUp", &TQelCustomDShowPlayer::OnMouseUp, &TQelCustomDShowPlayer::OnMouseUp);
-  p.Property("OnEnter", &TQelCustomDShowPlayer::OnEnter, &TQelCustomDShowPlayer::OnEnter);
-  p.Property("OnExit", &TQelCustomDShowPlayer::OnExit, &TQelCustomDShowPlayer::OnExit);
-  p.Property("OnKeyDown", &TQelCustomDShowPlayer::OnKeyDown, &TQelCustomDShowPlayer::OnKeyDown);
-  p.Property("OnKeyPress", &TQelCustomDShowPlayer::OnKeyPress, &TQelCustomDShowPlayer::OnKeyPress);
-  p.Property("OnKeyUp", &TQelCustomDShowPlayer::OnKeyUp, &TQelCustomDShowPlayer::OnKeyUp);
-  p.Property("OnResize", &TQelCustomDShowPlayer::OnResize, &TQelCustomDShowPlayer::OnResize);
-  p.Property("OnPositionChange", &TQelCustomDShowPlayer::OnPositionChange, &TQelCustomDShowPlayer::OnPositionChange);
+  using namespace vcl_detail;
+  using T = TQelCustomDShowPlayer;
+  PublishAlign(p);
+  PublishBevels(p);
+  PublishLook(p, false, WithFont::No);
+  PublishState(p, WithPopupMenu::No);
+  PublishTabs(p, true);
+  p.Property("Loop", &T::GetLoop, &T::SetLoop).Default(false);
+  p.Property("FileName", &T::GetFileName, &T::SetFileName);
+  PublishMouseEvents(p);
+  PublishFocusEvents(p);
+  p.Property("OnResize", &T::OnResize, &T::OnResize);
+  p.Property("OnPositionChange", &T::OnPositionChange, &T::OnPositionChange);
 }
 
 TQelCustomDShowPlayer::TQelCustomDShowPlayer(TOwnerArg owner) : TCustomPanel(owner)
