@@ -192,18 +192,23 @@ std::string Narrow(const std::wstring& wide)
 
 }  // namespace
 
-// The faces the stored forms name are there, or their metric twins: a label in Arial must not come
-// out in a serif fallback, and the caption buttons draw their glyphs from Marlett.
-TEST(Prefix, TheFormsFacesAreInstalled)
+// The faces the stored forms name are there, or their metric twins, and draw Hebrew: a label in Arial
+// must not come out in a serif fallback or in boxes. The message boxes' face draws Hebrew too, and the
+// caption buttons draw their glyphs from Marlett.
+TEST(Prefix, TheFormsFacesAreInstalledAndDrawHebrew)
 {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
   struct Face {
-    const wchar_t* asked;
-    std::vector<std::wstring> accepted;
+    std::wstring asked;
+    std::vector<std::wstring> accepted;  // empty: any
     BYTE charset;
   };
   const Face faces[] = {
       {L"Arial", {L"Arial", L"Liberation Sans"}, DEFAULT_CHARSET},
-      {L"MS Sans Serif", {L"MS Sans Serif"}, DEFAULT_CHARSET},
+      {L"MS Sans Serif", {L"MS Sans Serif", L"Liberation Sans"}, DEFAULT_CHARSET},
+      {metrics.lfMessageFont.lfFaceName, {}, DEFAULT_CHARSET},
       {L"Marlett", {L"Marlett"}, SYMBOL_CHARSET},
   };
   HDC dc = CreateCompatibleDC(nullptr);
@@ -211,19 +216,25 @@ TEST(Prefix, TheFormsFacesAreInstalled)
   for (const Face& face : faces) {
     SCOPED_TRACE(Narrow(face.asked));
     HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, face.charset, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.asked);
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.asked.c_str());
     ASSERT_NE(font, nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     wchar_t got[LF_FACESIZE] = {};
     GetTextFaceW(dc, LF_FACESIZE, got);
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
+    TEXTMETRICW text{};
+    GetTextMetricsW(dc, &text);
+    WORD glyphs[2] = {};
+    GetGlyphIndicesW(dc, L"\x05D0\x05EA", 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS);  // alef, tav
     SelectObject(dc, old);
     DeleteObject(font);
-    EXPECT_NE(std::find(face.accepted.begin(), face.accepted.end(), std::wstring(got)), face.accepted.end())
-        << Narrow(got);
+    if (!face.accepted.empty()) {
+      EXPECT_NE(std::find(face.accepted.begin(), face.accepted.end(), std::wstring(got)), face.accepted.end())
+          << Narrow(got);
+    }
     if (face.charset != SYMBOL_CHARSET) {
-      EXPECT_NE(metrics.tmPitchAndFamily & 0xF0, FF_ROMAN) << "a serif face";
+      EXPECT_NE(text.tmPitchAndFamily & 0xF0, FF_ROMAN) << "a serif face";
+      EXPECT_NE(glyphs[0], 0xFFFF) << Narrow(got) << " has no Hebrew";
+      EXPECT_NE(glyphs[1], 0xFFFF) << Narrow(got) << " has no Hebrew";
     }
   }
   DeleteDC(dc);

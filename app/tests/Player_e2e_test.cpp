@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GuiTest.h"
+#include "RunProgram.h"
 #include "TestSupport.h"
 
 using namespace ostrel::test;
@@ -25,30 +26,23 @@ std::wstring DistFolder()
 // The running program and its main window.
 class Player {
 public:
-  explicit Player(const std::wstring& arguments, bool waitForWindow = true,
+  explicit Player(const std::vector<std::wstring>& arguments, bool waitForWindow = true,
                   const std::wstring& program = DistFolder() + L"\\VyrPlayer.exe")
+    : process_(program, arguments)
   {
-    std::wstring line = L"\"" + program + L"\"";
-    if (!arguments.empty()) line += L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
-      return;
-    if (waitForWindow) WaitForWindow(20000);
+    if (process_.Started() && waitForWindow) WaitForWindow(20000);
   }
   bool WaitForWindow(DWORD ms)
   {
     return PumpUntil([&] { return (window_ = FindMainWindow()) != nullptr; }, ms);
   }
+  // Closed as a user closes it; the process object ends it by force should it not go.
   ~Player()
   {
-    if (!process_.hProcess) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
-      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-      if (WaitForSingleObject(process_.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
+    if (window_ && !process_.Wait(0)) {
+      PostMessageW(window_, WM_CLOSE, 0, 0);
+      process_.Wait(10000);
     }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
   }
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
@@ -82,11 +76,11 @@ public:
   }
   bool Exited(DWORD ms, DWORD* code = nullptr) const
   {
-    if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0) return false;
-    if (code) GetExitCodeProcess(process_.hProcess, code);
+    if (!process_.Wait(ms)) return false;
+    if (code) *code = process_.ExitCode();
     return true;
   }
-  DWORD Id() const { return process_.dwProcessId; }
+  DWORD Id() const { return process_.Id(); }
 
 private:
   static BOOL CALLBACK FindVideo(HWND child, LPARAM found)
@@ -107,7 +101,7 @@ private:
     GetWindowThreadProcessId(window, &pid);
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
-    if (pid == self->process_.dwProcessId && IsWindowVisible(window) && std::wstring(name) == L"TVyrPlayerForm") {
+    if (pid == self->process_.Id() && IsWindowVisible(window) && std::wstring(name) == L"TVyrPlayerForm") {
       self->found_ = window;
       return FALSE;
     }
@@ -120,7 +114,7 @@ private:
     return found_;
   }
 
-  PROCESS_INFORMATION process_{};
+  TestProcess process_;
   HWND window_ = nullptr;
   HWND found_ = nullptr;
   mutable HWND video_ = nullptr;
@@ -196,7 +190,7 @@ bool VideoStill(const Player& player)
   return PumpUntil([&] { return !Changes(player); }, 2000);
 }
 
-std::wstring MediaArgument(const std::string& name) { return L"\"" + Utf8ToWide(MediaPath(name)) + L"\""; }
+std::vector<std::wstring> MediaArgument(const std::string& name) { return {Utf8ToWide(MediaPath(name))}; }
 
 // The expected skin for this screen: width of the window.
 int ExpectedSkinWidth()
@@ -389,7 +383,7 @@ TEST(PlayerProgram, UnplayableFilesAreReportedByNameAndReason)
   };
   for (const Case& c : {Case{"missing", L"Z:\\no\\such\\file.vyr", notFound}, Case{"junk", junk.Path(), notMedia}}) {
     SCOPED_TRACE(c.what);
-    Player player(L"\"" + c.file + L"\"", false);
+    Player player({c.file}, false);
     Box box;
     ASSERT_TRUE(PumpUntil([&] { return (box = FindBox(player.Id())).window != nullptr; }, 20000)) << "no report";
     PumpFor(300);
@@ -518,9 +512,7 @@ TEST(PlayerProgram, FromACdRomItPlaysTheFirstVyrBesideItWithNoArgument)
   ProgramCopy copy(std::filesystem::path(Utf8ToWide(WindowsPath(cdrom))) / name);
   std::filesystem::copy_file(Utf8ToWide(MediaPath("av10-shuffled.vyr")), copy.Folder() / L"clip.vyr");
   // Started from drive D:, in another working folder, with no argument.
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  Player player(L"", true, L"D:\\" + name + L"\\VyrPlayer.exe");
+  Player player({}, true, L"D:\\" + name + L"\\VyrPlayer.exe");
   ASSERT_NE(player.Window(), nullptr);
   EXPECT_TRUE(VideoMoves(player)) << "the clip beside the program plays";
   SavePng(CaptureScreen(player.Rect()), "e2e-cdrom");
@@ -786,24 +778,19 @@ TEST(PlayerProgram, AFileDroppedOnTheWindowPlays)
   const char* tool = std::getenv("OSTREL_XDND_DROP");
   const char* media = std::getenv("OSTREL_MEDIA");
   if (!tool || !media) GTEST_SKIP() << "run by CTest, which names the drop tool and the media folder";
-  Player player(L"");
+  Player player({});
   ASSERT_NE(player.Window(), nullptr);
   EXPECT_EQ(player.Video().right, 0) << "nothing open at start";
   const auto xid = reinterpret_cast<UINT_PTR>(GetPropW(player.Window(), L"__wine_x11_whole_window"));
   ASSERT_NE(xid, 0u) << "the window has no X window";
   const POINT at = player.At(200, 12);  // the title band of the skin
   const std::string m(media);
-  std::wstring line = L"\"" + Utf8ToWide(WindowsPath(tool)) + L"\" " + std::to_wstring(xid) + L" " +
-                      std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " +
-                      Utf8ToWide(m + "/av10-single.vyr") + L" " + Utf8ToWide(m + "/audio10-single.vyr");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION drop{};
-  // (A host program started through Wine: Wine does not learn when it ends, so the test waits for what
-  // the drop does instead.)
-  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &drop));
-  CloseHandle(drop.hThread);
-  CloseHandle(drop.hProcess);
+  // A host program started through Wine: Wine starts it (CreateProcessW succeeds) but hands back no
+  // process handle, so the test waits for what the drop does instead.
+  const TestProcess drop(Utf8ToWide(WindowsPath(tool)),
+                         {std::to_wstring(xid), std::to_wstring(at.x), std::to_wstring(at.y),
+                          Utf8ToWide(m + "/av10-single.vyr"), Utf8ToWide(m + "/audio10-single.vyr")});
+  ASSERT_EQ(drop.StartError(), 0u) << "the drop tool did not start";
   ASSERT_TRUE(PumpUntil([&] { return player.Video().right > 0; }, 10000)) << "the first dropped file opened";
   EXPECT_TRUE(VideoMoves(player)) << "and plays";
   EXPECT_EQ(FindBox(player.Id()).window, nullptr);
