@@ -461,7 +461,15 @@ void TWinControl::SetZOrder(bool topMost)
 // Painting
 void TWinControl::Invalidate()
 {
-  if (FHandle) InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
+  if (!FHandle) return;
+  // A window that cannot be on the screen yet (its own or its form's is hidden, as while a form's
+  // controls are made) is painted whole when it shows: marking it now is a server round trip for
+  // nothing. The styles are read in the process.
+  const TWinControl* top = this;
+  while (top->GetParent() && top->GetParent()->FHandle) top = top->GetParent();
+  if (!(GetWindowLongW(FHandle, GWL_STYLE) & WS_VISIBLE) || !(GetWindowLongW(top->FHandle, GWL_STYLE) & WS_VISIBLE))
+    return;
+  InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
 }
 
 void TWinControl::Update()

@@ -510,4 +510,25 @@ TEST_F(ControlsTest, ShowBringsAFormToTheFront)
   EXPECT_TRUE(inFront(first.get(), second.get()));
 }
 
+// What changes while a form is hidden is not marked for painting then, and still shows once the form
+// shows again.
+TEST_F(ControlsTest, AChangeMadeWhileTheFormIsHiddenShowsWithTheForm)
+{
+  std::unique_ptr<TForm> form(new TForm(Application, 0));
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(60, 60, 120, 80);
+  auto* panel = new TPanel(form.get());
+  panel->SetBounds(10, 10, 60, 40);
+  panel->SetBevelOuter(bvNone);
+  panel->SetColor(clBlue);
+  panel->SetParent(form.get());
+  form->Show();
+  form->Update();
+  ASSERT_TRUE(PumpUntil([&] { return PixelOf(panel, 30, 20) == RGB(0, 0, 255); }));
+  form->Hide();
+  panel->SetColor(clRed);
+  form->Show();
+  EXPECT_TRUE(PumpUntil([&] { return PixelOf(panel, 30, 20) == RGB(255, 0, 0); }));
+}
+
 }  // namespace
