@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "Localemgr.h"
 #include "Vyrplayerunit.h"
+#include "Vyrtexts.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ void StartUp()
 {
   if (g_savedInitProc) g_savedInitProc();
   Application->SetBiDiMode(IsLocaleBidi() ? bdRightToLeft : bdLeftToRight);
-  Application->SetTitle(LocaleStr(200, 10, "Ostrel Media Player"));
+  Application->SetTitle(VyrTexts::Text(VyrTexts::Title));
   RegisterClass(TVyrPlayerForm::StaticClass());
   RegisterVyrPlayerClasses();
   Application->CreateForm(TVyrPlayerForm::StaticClass(), &VyrPlayerForm);

@@ -1,17 +1,43 @@
 #include "Vyrplayerunit.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
 #include "Aboutunit.h"
-#include "Localemgr.h"
 #include "Qelutil.h"
 #include "SysUtils.h"
+#include "Trace.h"
 #include "TypInfo.h"
+#include "VyrLayout.h"
+#include "Vyrtexts.h"
+
+using namespace VyrTexts;
 
 TVyrPlayerForm* VyrPlayerForm = nullptr;
+
+namespace {
+
+// A picture of width x height shown in a box of boxWidth x boxHeight: as large as the box allows with
+// its proportions kept. A picture within a pixel or so of the box's own proportions (the native
+// 352 x 288 in a box scaled from it) fills the box exactly.
+SIZE FitInto(int width, int height, int boxWidth, int boxHeight)
+{
+  if (width <= 0 || height <= 0 || boxWidth <= 0 || boxHeight <= 0) return SIZE{boxWidth, boxHeight};
+  SIZE fitted{boxWidth, boxHeight};
+  if (static_cast<long long>(boxWidth) * height > static_cast<long long>(boxHeight) * width)
+    fitted.cx = MulDiv(boxHeight, width, height);
+  else
+    fitted.cy = MulDiv(boxWidth, height, width);
+  if (boxWidth - fitted.cx <= 2) fitted.cx = boxWidth;
+  if (boxHeight - fitted.cy <= 2) fitted.cy = boxHeight;
+  return fitted;
+}
+
+}  // namespace
 
 VCL_PUBLISHED(TVyrPlayerForm)
 {
@@ -82,12 +108,72 @@ TVyrPlayerForm::TVyrPlayerForm(TOwnerArg owner) : TQelForm(owner)
   CenterOnWorkArea();
   MediaTrackArea->SetPaintWidth(FThumb->GetWidth());
   VolumeTrackArea->SetPaintWidth(FThumb->GetWidth());
+  BuildSoundOnlyPicture();
 }
 
 TVyrPlayerForm::~TVyrPlayerForm()
 {
   delete FThumb;
   if (FThumbRegion) DeleteObject(FThumbRegion);
+}
+
+void TVyrPlayerForm::CreateWnd()
+{
+  inherited::CreateWnd();
+  // Files dropped on the window from the shell are played as if named on the command line.
+  DragAcceptFiles(GetHandle(), TRUE);
+}
+
+void TVyrPlayerForm::Dispatch(void* message)
+{
+  auto& msg = *static_cast<TMessage*>(message);
+  if (msg.Msg == WM_DROPFILES) {
+    msg.Result = 0;
+    FilesDropped(reinterpret_cast<HDROP>(msg.WParam));
+    return;
+  }
+  inherited::Dispatch(message);
+}
+
+// The sound-only picture: a black image over the player, shown while the open file has no picture.
+void TVyrPlayerForm::BuildSoundOnlyPicture()
+{
+  FSoundOnly = new TImage(this);
+  FSoundOnly->SetParent(DShowPlayer);
+  FSoundOnly->SetAlign(alClient);
+  FSoundOnly->SetCenter(true);
+  FSoundOnly->SetVisible(false);
+  // Clicks on it are clicks on the player.
+  FSoundOnly->OnClick = TNotifyEvent(this, &TVyrPlayerForm::DShowPlayerClick);
+  FSoundOnlyArt = std::make_unique<TBitmap>();
+  FSoundOnlyArt->LoadFromResourceName(GetModuleHandleW(nullptr), "SoundOnly");
+}
+
+void TVyrPlayerForm::ShowSoundOnlyPicture()
+{
+  const bool show = DShowPlayer->IsOpen() && !DShowPlayer->HasVideo();
+  if (show) {
+    // The mark and, under it, the file's name, on the screen's black across the player's width.
+    const int width = std::max(DShowPlayer->GetWidth(), FSoundOnlyArt->GetWidth());
+    const int height = FSoundOnlyArt->GetHeight() + 36;
+    TBitmap* picture = FSoundOnly->GetPicture()->GetBitmap();
+    picture->SetWidth(width);
+    picture->SetHeight(height);
+    TCanvas* canvas = picture->GetCanvas();
+    canvas->GetBrush()->SetColor(clBlack);
+    canvas->FillRect(TRect(0, 0, width, height));
+    canvas->Draw((width - FSoundOnlyArt->GetWidth()) / 2, 0, FSoundOnlyArt.get());
+    canvas->GetFont()->SetName("Arial");
+    canvas->GetFont()->SetHeight(-15);
+    canvas->GetFont()->SetColor(static_cast<TColor>(0xD8D4D0));
+    canvas->GetBrush()->SetStyle(bsClear);
+    RECT line{8, FSoundOnlyArt->GetHeight() + 8, width - 8, height};
+    const std::wstring name = Utf8ToUtf16(ExtractFileName(DShowPlayer->GetFileName()).str());
+    DrawTextW(canvas->GetHandle(), name.c_str(), static_cast<int>(name.size()), &line,
+              DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    FSoundOnly->Invalidate();
+  }
+  FSoundOnly->SetVisible(show);
 }
 
 void TVyrPlayerForm::BuildContextMenu()
@@ -107,9 +193,10 @@ void TVyrPlayerForm::BuildContextMenu()
   add(root, StopAction, "");
   add(root, nullptr, "-");
   add(root, FullScreenAction, "");
-  TMenuItem* viewSize = add(root, nullptr, LocaleStr(200, 7, "View Size"));
+  TMenuItem* viewSize = add(root, nullptr, Text(ViewSize));
   FViewSizeCommand = viewSize->GetCommand();
-  for (const AnsiString& caption : {LocaleStr(200, 8, "Maximum"), LocaleStr(200, 9, "Original")}) {
+  // In the order of TViewMode: an item's index is its view.
+  for (const AnsiString& caption : {Text(Maximum), Text(Original)}) {
     TMenuItem* item = add(viewSize, nullptr, caption);
     item->OnClick = TNotifyEvent(this, &TVyrPlayerForm::ViewSizeClick);
   }
@@ -130,17 +217,13 @@ TMenuItem* TVyrPlayerForm::ViewSizeItem() const
 void TVyrPlayerForm::SelectSkin()
 {
   const int width = Screen->GetDesktopWidth(), height = Screen->GetDesktopHeight();
-  const char* skin = "Vyrimage640_480";
-  int trackWidth = 425;
-  if (width >= 1024 && height >= 768) {
-    skin = "VyrImage1024_786";
-    trackWidth = 710;
-  } else if (width >= 800 && height >= 600) {
-    skin = "VyrImage800_600";
-    trackWidth = 536;
-  }
-  MediaImage->GetPicture()->GetBitmap()->LoadFromResourceName(GetModuleHandleW(nullptr), skin);
-  MediaTrackArea->SetWidth(trackWidth);
+  // The skins run from the largest down; the last one fits any desktop.
+  const VyrLayout::TSkinLayout* skin = std::begin(VyrLayout::Skins);
+  while (skin + 1 != std::end(VyrLayout::Skins) &&
+         (width < skin->MinDesktopWidth || height < skin->MinDesktopHeight))
+    ++skin;
+  MediaImage->GetPicture()->GetBitmap()->LoadFromResourceName(GetModuleHandleW(nullptr), skin->Resource);
+  MediaTrackArea->SetWidth(skin->TrackWidth);
   SetWidth(MediaImage->GetWidth());
   SetHeight(MediaImage->GetHeight());
 }
@@ -158,11 +241,23 @@ void TVyrPlayerForm::CenterOnWorkArea()
 
 // ---- start-up ------------------------------------------------------------------------------------------
 
+void TVyrPlayerForm::OpenAndPlay(const AnsiString& fileName)
+{
+  try {
+    DShowPlayer->Open(fileName);
+    DShowPlayer->Play();
+  } catch (const Exception& e) {
+    // The platform's own words ("Call failed.") tell a user nothing: say which file and why.
+    OSTREL_TRACE(player, "%s cannot be played: %s", fileName.c_str(), e.Message.c_str());
+    const TText& reason = FileExists(fileName) ? NotMediaFile : FileNotFound;
+    throw Exception(Text(reason, fileName));
+  }
+}
+
 void TVyrPlayerForm::StartPlaying()
 {
   if (ParamCount() == 1) {
-    DShowPlayer->Open(ParamStr(1));
-    DShowPlayer->Play();
+    OpenAndPlay(ParamStr(1));
     return;
   }
   const AnsiString exeName = Application->GetExeName();
@@ -185,10 +280,11 @@ void TVyrPlayerForm::StartPlaying()
 
 void TVyrPlayerForm::FormCreate(TObject*)
 {
-  FMaxVideoWidth = GetWidth() - 18;
-  const double ratio = FMaxVideoWidth / 352.0;
-  FMaxVideoHeight = static_cast<int>(288 * ratio);
-  FViewMode = 0;
+  using namespace VyrLayout;
+  FMaxVideoWidth = GetWidth() - 2 * VideoMargin;
+  const double ratio = FMaxVideoWidth / static_cast<double>(NativeVideoWidth);
+  FMaxVideoHeight = static_cast<int>(NativeVideoHeight * ratio);
+  FViewMode = TViewMode::Maximum;
 
   // A file that cannot be played still leaves a whole window: the failure is reported once the window
   // is laid out, shaped and its actions set.
@@ -199,23 +295,64 @@ void TVyrPlayerForm::FormCreate(TObject*)
     failure = std::current_exception();
   }
 
-  SetPlayerBounds(9, static_cast<int>(25 + ratio), FMaxVideoWidth, FMaxVideoHeight);
-  if (!failure && DShowPlayer->GetState() == 2) {
-    const int duration = RoundUp(static_cast<double>(DShowPlayer->GetDuration()));
-    LengthLabel->SetCaption(FormatTime(duration));
-    MediaTrackArea->SetMax(duration);
-    VolumeTrackArea->SetPosition(DShowPlayer->GetVolume());
-  } else {
-    PlayPauseAction->SetEnabled(false);
-    FullScreenAction->SetEnabled(false);
-    MuteAction->SetEnabled(false);
-    StopAction->SetEnabled(false);
-    PlayPauseButton->SetDown(false);
-    PlayPauseAction->SetCaption(LocaleStr(200, 1, "Play"));
-  }
-  HRGN shape = CreateRoundRectRgn(0, 0, GetWidth(), GetHeight(), 32, 32);
+  // At start the video sits one scale step lower than the "Maximum" view puts it, by the window's
+  // own rule.
+  SetPlayerBounds(VideoMargin, static_cast<int>(VideoTop + ratio), FMaxVideoWidth, FMaxVideoHeight);
+  ShowMediaState(!failure && DShowPlayer->GetState() == State_Running);
+  HRGN shape = CreateRoundRectRgn(0, 0, GetWidth(), GetHeight(), Corner, Corner);
   if (SetWindowRgn(GetHandle(), shape, GetVisible()) == 0) DeleteObject(shape);
 
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TVyrPlayerForm::ShowMediaState(bool playing)
+{
+  if (playing) {
+    const int duration = RoundUp(static_cast<double>(DShowPlayer->GetDuration()));
+    LengthLabel->SetCaption(FormatTime(duration));
+    PositionLabel->SetCaption(FormatTime(0));
+    MediaTrackArea->SetMax(duration);
+    MediaTrackArea->SetPosition(0);
+    VolumeTrackArea->SetPosition(DShowPlayer->GetVolume());
+    for (TAction* action : {PlayPauseAction, FullScreenAction, MuteAction, StopAction}) action->SetEnabled(true);
+    PlayPauseButton->SetDown(true);
+    StopButton->SetDown(false);
+    PlayPauseAction->SetCaption(Text(Pause));
+  } else {
+    for (TAction* action : {PlayPauseAction, FullScreenAction, MuteAction, StopAction}) action->SetEnabled(false);
+    PlayPauseButton->SetDown(false);
+    PlayPauseAction->SetCaption(Text(Play));
+  }
+  ShowSoundOnlyPicture();
+}
+
+void TVyrPlayerForm::FilesDropped(HDROP drop)
+{
+  // Only the first of several files plays.
+  AnsiString fileName;
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  if (length > 0 && length != 0xFFFFFFFFu) {
+    std::wstring name(length + 1, L'\0');
+    if (DragQueryFileW(drop, 0, name.data(), length + 1) == length) {
+      name.resize(length);
+      fileName = AnsiString(Utf16ToUtf8(name));
+    }
+  }
+  DragFinish(drop);
+  if (fileName.IsEmpty()) {
+    OSTREL_TRACE(player, "a drop without a file name (%u)", length);
+    return;
+  }
+  OSTREL_TRACE(player, "dropped %s", fileName.c_str());
+  if (FViewMode == TViewMode::FullScreen) FullScreenActionExecute(this);
+  std::exception_ptr failure;
+  try {
+    OpenAndPlay(fileName);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  ApplyViewMode();
+  ShowMediaState(!failure && DShowPlayer->GetState() == State_Running);
   if (failure) std::rethrow_exception(failure);
 }
 
@@ -241,30 +378,45 @@ void TVyrPlayerForm::MinimizeButtonClick(TObject*) { Application->Minimize(); }
 void TVyrPlayerForm::SetPlayerBounds(int left, int top, int width, int height)
 {
   DShowPlayer->SetBounds(left, top, width, height);
-  DShowPlayer->SetVideoSize(width, height);
+  // A picture of other proportions than the box keeps them, centred on the player's black.
+  int pictureWidth = 0, pictureHeight = 0;
+  const SIZE video = DShowPlayer->GetNativeVideoSize(pictureWidth, pictureHeight)
+                         ? FitInto(pictureWidth, pictureHeight, width, height)
+                         : SIZE{width, height};
+  OSTREL_TRACE(player, "video box %dx%d at %d,%d, picture %dx%d shown %ldx%ld", width, height, left, top,
+               pictureWidth, pictureHeight, video.cx, video.cy);
+  DShowPlayer->SetVideoSize(video.cx, video.cy);
+  if (FSoundOnly && FSoundOnly->GetVisible()) ShowSoundOnlyPicture();
 }
 
 void TVyrPlayerForm::ApplyViewMode()
 {
+  using namespace VyrLayout;
   switch (FViewMode) {
-    case 0: SetPlayerBounds((GetWidth() - FMaxVideoWidth) / 2, 25, FMaxVideoWidth, FMaxVideoHeight); break;
-    case 1: SetPlayerBounds((GetWidth() - 352) / 2, (GetHeight() - 373) / 2, 352, 288); break;
-    case 2: DShowPlayer->SetFullScreen(true); break;
-    default: break;
+    case TViewMode::Maximum:
+      SetPlayerBounds((GetWidth() - FMaxVideoWidth) / 2, VideoTop, FMaxVideoWidth, FMaxVideoHeight);
+      break;
+    case TViewMode::Original:
+      SetPlayerBounds((GetWidth() - NativeVideoWidth) / 2, (GetHeight() - OriginalReserve) / 2, NativeVideoWidth,
+                      NativeVideoHeight);
+      break;
+    case TViewMode::FullScreen: DShowPlayer->SetFullScreen(true); break;
   }
 }
 
 void TVyrPlayerForm::FullScreenActionExecute(TObject*)
 {
-  if (FViewMode != 2) {
+  if (FViewMode != TViewMode::FullScreen) {
     DShowPlayer->SetFullScreen(true);
+    // A file with sound only has no picture to show full screen: the view stays as it is.
+    if (!DShowPlayer->GetFullScreen()) return;
     FSavedViewMode = FViewMode;
-    FViewMode = 2;
-    FullScreenAction->SetCaption(LocaleStr(200, 4, "Exit Full Screen"));
+    FViewMode = TViewMode::FullScreen;
+    FullScreenAction->SetCaption(Text(ExitFullScreen));
   } else {
     DShowPlayer->SetFullScreen(false);
     FViewMode = FSavedViewMode;
-    FullScreenAction->SetCaption(LocaleStr(200, 3, "Full Screen"));
+    FullScreenAction->SetCaption(Text(FullScreen));
   }
 }
 
@@ -274,29 +426,29 @@ void TVyrPlayerForm::PlayPauseActionExecute(TObject*)
 {
   StopAction->SetEnabled(true);
   const unsigned char state = DShowPlayer->GetState();
-  if (state == 2) {
+  if (state == State_Running) {
     DShowPlayer->Pause();
     PlayPauseButton->SetDown(false);
-    PlayPauseAction->SetCaption(LocaleStr(200, 1, "Play"));
-  } else if (state == 0 || state == 1) {
+    PlayPauseAction->SetCaption(Text(Play));
+  } else if (state == State_Stopped || state == State_Paused) {
     DShowPlayer->Play();
     PlayPauseButton->SetDown(true);
     StopButton->SetDown(false);
     StopButton->SetEnabled(true);
     FullScreenButton->SetEnabled(true);
-    PlayPauseAction->SetCaption(LocaleStr(200, 2, "Pause"));
+    PlayPauseAction->SetCaption(Text(Pause));
   }
 }
 
 void TVyrPlayerForm::StopActionExecute(TObject*)
 {
   const unsigned char state = DShowPlayer->GetState();
-  if (state == 2 || state == 1) {
+  if (state == State_Running || state == State_Paused) {
     DShowPlayer->Stop();
     PlayPauseButton->SetDown(false);
     FullScreenButton->SetEnabled(false);
     StopAction->SetEnabled(false);
-    PlayPauseAction->SetCaption(LocaleStr(200, 1, "Play"));
+    PlayPauseAction->SetCaption(Text(Play));
   } else {
     StopAction->SetEnabled(true);
   }
@@ -306,18 +458,18 @@ void TVyrPlayerForm::MuteActionExecute(TObject*)
 {
   if (!DShowPlayer->GetMute()) {
     MuteButton->SetDown(true);
-    MuteAction->SetCaption(LocaleStr(200, 5, "Sound"));
+    MuteAction->SetCaption(Text(Sound));
     DShowPlayer->SetMute(true);
   } else {
     MuteButton->SetDown(false);
-    MuteAction->SetCaption(LocaleStr(200, 6, "Mute"));
+    MuteAction->SetCaption(Text(Mute));
     DShowPlayer->SetMute(false);
   }
 }
 
 void TVyrPlayerForm::AboutActionExecute(TObject*)
 {
-  const bool wasPlaying = DShowPlayer->GetState() == 2;
+  const bool wasPlaying = DShowPlayer->GetState() == State_Running;
   if (wasPlaying) PlayPauseActionExecute(this);
   // Playback comes back and the window goes on every way out, an exception's included.
   struct Resume {
@@ -370,7 +522,7 @@ void TVyrPlayerForm::PositionChange(TObject*)
 
 void TVyrPlayerForm::MediaTrackAreaMouseDown(TObject*, TMouseButton, TShiftState, int, int)
 {
-  FWasPlaying = DShowPlayer->GetState() == 2;
+  FWasPlaying = DShowPlayer->GetState() == State_Running;
 }
 
 void TVyrPlayerForm::MediaTrackAreaChange(TObject*)
@@ -381,7 +533,7 @@ void TVyrPlayerForm::MediaTrackAreaChange(TObject*)
 
 void TVyrPlayerForm::MediaTrackAreaMouseUp(TObject*, TMouseButton, TShiftState, int, int)
 {
-  if (DShowPlayer->GetState() == 1 && FWasPlaying) DShowPlayer->Play();
+  if (DShowPlayer->GetState() == State_Paused && FWasPlaying) DShowPlayer->Play();
 }
 
 void TVyrPlayerForm::VolumeTrackAreaChange(TObject*)
@@ -411,19 +563,20 @@ void TVyrPlayerForm::ContextMenuPopup(TObject*)
 {
   TMenuItem* viewSize = ViewSizeItem();
   if (!viewSize) return;
-  for (int i = 0; i < viewSize->GetCount(); ++i) viewSize->GetItem(i)->SetChecked(i == FViewMode);
+  for (int i = 0; i < viewSize->GetCount(); ++i)
+    viewSize->GetItem(i)->SetChecked(i == static_cast<int>(FViewMode));
 }
 
 void TVyrPlayerForm::ViewSizeClick(TObject* Sender)
 {
   auto* item = dynamic_cast<TMenuItem*>(Sender);
   if (!item || item->GetChecked()) return;
-  if (FViewMode == 2) {
+  if (FViewMode == TViewMode::FullScreen) {
     DShowPlayer->SetFullScreen(false);
     // Out of full screen, the action offers full screen again.
-    FullScreenAction->SetCaption(LocaleStr(200, 3, "Full Screen"));
+    FullScreenAction->SetCaption(Text(FullScreen));
   }
-  FViewMode = static_cast<unsigned char>(item->GetMenuIndex());
+  FViewMode = static_cast<TViewMode>(item->GetMenuIndex());
   ApplyViewMode();
 }
 

@@ -4,7 +4,13 @@
 // labels, the keys and the context menu.
 #pragma once
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+
 #include "ActnList.h"
+#include "ExtCtrls.h"
 #include "Graphics.h"
 #include "Menus.h"
 #include "Qelactnlist.h"
@@ -15,6 +21,9 @@
 #include "Qelspeedbutton.h"
 #include "Qelvyrplayer.h"
 #include "Trackarea.h"
+
+// How the window shows the video: the views of the "View Size" menu, in its order, and full screen.
+enum class TViewMode : unsigned char { Maximum, Original, FullScreen };
 
 class TVyrPlayerForm : public TQelForm {
   VCL_DECLARE_FORM(TVyrPlayerForm, TQelForm)
@@ -74,12 +83,23 @@ public:
   void SetPlayerBounds(int left, int top, int width, int height);
   void ApplyViewMode();
 
-  // 0 Maximum, 1 Original, 2 full screen.
-  unsigned char GetViewMode() const { return FViewMode; }
+  TViewMode GetViewMode() const { return FViewMode; }
   int GetMaxVideoWidth() const { return FMaxVideoWidth; }
   int GetMaxVideoHeight() const { return FMaxVideoHeight; }
 
+protected:
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+
 private:
+  // Opens and plays the file; a file that cannot be played raises an Exception that names it and
+  // says why, in the user's language.
+  void OpenAndPlay(const AnsiString& fileName);
+  void FilesDropped(HDROP drop);
+  // The controls for an open, playing file, or for nothing to play.
+  void ShowMediaState(bool playing);
+  void BuildSoundOnlyPicture();
+  void ShowSoundOnlyPicture();
   void BuildContextMenu();
   void ContextMenuPopup(TObject* Sender);
   void ViewSizeClick(TObject* Sender);
@@ -95,8 +115,10 @@ private:
   TBitmap* FThumb = nullptr;
   HRGN FThumbRegion = nullptr;
   bool FWasPlaying = false;
-  unsigned char FViewMode = 0;
-  unsigned char FSavedViewMode = 0;
+  TViewMode FViewMode = TViewMode::Maximum;
+  TViewMode FSavedViewMode = TViewMode::Maximum;
+  TImage* FSoundOnly = nullptr;
+  std::unique_ptr<TBitmap> FSoundOnlyArt;
   int FViewSizeCommand = 0;
   int FMaxVideoWidth = 0;
   int FMaxVideoHeight = 0;

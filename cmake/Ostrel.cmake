@@ -162,7 +162,7 @@ function(ostrel_stored_forms target)
   file(WRITE ${_rc}.in "${_lines}")
   configure_file(${_rc}.in ${_rc} COPYONLY)
   add_custom_command(OUTPUT ${_outputs}
-    COMMAND ${OSTREL_WINE_RUN} ${OSTREL_DIST}/formconv.exe ${_args}
+    COMMAND ${OSTREL_WINE_RUN} ${OSTREL_BUILDTOOLS}/formconv.exe ${_args}
     DEPENDS formconv runtime_dlls ${_sources}
     COMMENT "Converting the stored forms of ${target}" VERBATIM)
   add_custom_target(${target}_forms DEPENDS ${_outputs})

@@ -22,6 +22,8 @@ ostrel_media(av10    10 ${_video} ${_audio} ${_vcodec} ${_acodec})
 ostrel_media(video10 10 ${_video} ${_vcodec} -an)
 ostrel_media(audio10 10 ${_audio} ${_acodec} -vn)
 ostrel_media(av64    64 ${_video} ${_audio} ${_vcodec} ${_acodec})
+# A 16:9 picture, for the proportions kept in every view.
+ostrel_media(wide10  10 -f lavfi -i "testsrc=size=640x360:rate=25" ${_audio} ${_vcodec} ${_acodec})
 
 get_property(_media GLOBAL PROPERTY OSTREL_MEDIA_FILES)
 add_custom_target(test_media ALL DEPENDS ${_media})
@@ -33,7 +35,9 @@ set(_vyr_layouts
   "av10-single|av10|--segments 1"
   "av10-shuffled|av10|--segment-size 4093 --shuffle --seed 10"
   "av10-gaps|av10|--segments 16 --gap 1000"
-  "video10-single|video10|--segments 1")
+  "video10-single|video10|--segments 1"
+  "audio10-single|audio10|--segments 1"
+  "wide10-single|wide10|--segments 1")
 set(_vyr_outputs)
 set(_vyr_commands)
 set(_vyr_inputs)

@@ -1,6 +1,7 @@
 #include "Vyrfilter.h"
 
 #include <ComObj.h>
+#include <Trace.h>
 
 #include <algorithm>
 #include <cstring>
@@ -39,20 +40,6 @@ HRESULT HresultFromWin32(DWORD error)
 }
 
 constexpr uint64_t MaxStreamBytes = 0x7FFFFFFF;  // 32-bit offsets and lengths
-
-// COM methods return an HRESULT whatever happens inside them.
-template <class F> HRESULT Guarded(F&& body) noexcept
-{
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (const EOleSysError& e) {
-    return e.ErrorCode;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
 
 bool IsPowerOfTwo(LONG value) { return value > 0 && (value & (value - 1)) == 0; }
 
@@ -99,9 +86,17 @@ HRESULT TVyrFilter::OpenFile()
   if (FFile != INVALID_HANDLE_VALUE) return S_OK;
   FFile = CreateFileA(FFileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                       FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (FFile == INVALID_HANDLE_VALUE) return E_FAIL;
+  if (FFile == INVALID_HANDLE_VALUE) {
+    OSTREL_TRACE(filter, "%s: cannot open (error %lu)", FFileName.c_str(), GetLastError());
+    return E_FAIL;
+  }
   HRESULT hr = ReadHeader();
-  if (SUCCEEDED(hr)) return S_OK;
+  if (SUCCEEDED(hr)) {
+    OSTREL_TRACE(filter, "%s: %d segments, %llu stream bytes", FFileName.c_str(), FSegmentCount,
+                 static_cast<unsigned long long>(FSize));
+    return S_OK;
+  }
+  OSTREL_TRACE(filter, "%s: not a .vyr file this filter reads (0x%08lx)", FFileName.c_str(), hr);
   CloseFile();
   FSize = 0;
   FSegmentCount = 0;
@@ -345,6 +340,7 @@ HRESULT TVyrOutputPin::BreakConnect()
 HRESULT TVyrOutputPin::CompleteConnect(IPin* receivePin)
 {
   // A pin that never asked for IAsyncReader expects data pushed to it: we only serve pulls.
+  OSTREL_TRACE(pin, "connection %s", FReaderQueried ? "pulls through IAsyncReader" : "refused: the peer wants pushed data");
   if (!FReaderQueried) return VFW_E_NO_TRANSPORT;
   return CBasePin::CompleteConnect(receivePin);
 }

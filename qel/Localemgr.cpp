@@ -11,6 +11,7 @@
 #include "Forms.h"
 #include "Qelutil.h"
 #include "SysUtils.h"
+#include "Trace.h"
 
 namespace {
 
@@ -188,6 +189,7 @@ void AddFolderFiles(const AnsiString& folder, TObjectList& catalogue)
   for (int rc = FindFirst(folder + "*.xml", mask, found); rc == 0; rc = FindNext(found)) {
     // The platform's pattern also matches longer extensions through short names.
     if (!HasXmlExtension(found.Name)) continue;
+    OSTREL_TRACE(locale, "catalogue: %s%s", folder.c_str(), found.Name.c_str());
     catalogue.Add(new TLocaleFile(folder + found.Name));
   }
   FindClose(found);
@@ -294,6 +296,7 @@ void TLocaleFile::Load()
   DelphiInterface<IXMLDOMDocumentType> doctype;
   if (Loaded && SUCCEEDED(Document->get_doctype(&doctype)) && doctype) Loaded = false;
   if (IsLoaded()) ReadModuleId();
+  OSTREL_TRACE(locale, "%s: %s", FileName.c_str(), IsLoaded() ? "loaded" : "not a translation file; left out");
 }
 
 void TLocaleFile::ReadModuleId()

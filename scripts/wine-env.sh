@@ -66,7 +66,7 @@ _wine_server_up() {
 _wine_reg() { $WINE reg "$@" "$REG_VIEW" </dev/null >/dev/null 2>&1; }
 
 # Settings of the test prefix; bump the version when they change so that old prefixes get them.
-WINE_PREFIX_VERSION=3
+WINE_PREFIX_VERSION=5
 
 _wine_prefix_up() {
   local marker=$WINEPREFIX/.ostrel-ready
@@ -82,6 +82,16 @@ _wine_prefix_up() {
   # A program that crashes ends with an error code; no debugger is started to wait on it.
   _wine_reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f || true
   _wine_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  # The faces the forms name: Arial is drawn with its metric twin Liberation Sans (Wine has no Arial
+  # and would fall back to a serif face); MS Sans Serif, Tahoma and Marlett (the caption buttons'
+  # glyphs) are Wine's own fonts (fonts-wine), which this Wine does not find in its data folder but
+  # does in the prefix's Fonts folder (without them a caption's buttons read "0 1 r").
+  _wine_reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f
+  local font
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  for font in /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon; do
+    if [ -f "$font" ]; then cp -u "$font" "$WINEPREFIX/drive_c/windows/Fonts/"; fi
+  done
   # D: is a CD-ROM drive over build/<target>/cdrom, for tests of a program started from a disc.
   ln -sfn "$CDROM_DIR" "$WINEPREFIX/dosdevices/d:"
   _wine_reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d cdrom /f

@@ -2,13 +2,17 @@
 
 #include <windows.h>
 #include <dshow.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "ComTest.h"
 #include "TestGraph.h"
 #include "TestSupport.h"
 
@@ -26,18 +30,6 @@ using namespace ostrel::test;
 
 namespace {
 
-// Releases a COM interface at scope exit.
-template <class T> struct ComPtr {
-  T* p = nullptr;
-  ~ComPtr() { if (p) p->Release(); }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-};
-
-struct ComApartment {
-  ComApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-};
 
 }  // namespace
 
@@ -100,7 +92,22 @@ TEST(Prefix, DriveDIsACdRomOverTheBuildFolder)
   DeleteFileA(WindowsPath(hostPath).c_str());
 }
 
-TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
+namespace {
+
+int ThreadsOfThisProcess()
+{
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snapshot);
+  return count;
+}
+
+void PlayTenSeconds()
 {
   ComApartment com;
   ComPtr<IGraphBuilder> graph;
@@ -108,7 +115,7 @@ TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
                              reinterpret_cast<void**>(&graph)),
             S_OK);
 
-  ASSERT_EQ(AddRenderers(graph.p), S_OK);
+  ASSERT_EQ(AddRenderers(graph.Get()), S_OK);
 
   std::wstring file = Widen(MediaPath("av10.mpg"));
   // S_OK, not VFW_S_PARTIAL_RENDER or VFW_S_AUDIO_NOT_RENDERED: audio reaches the null device too.
@@ -136,6 +143,31 @@ TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
   EXPECT_GE(control->Stop(), 0);
 }
 
+}  // namespace
+
+// The platform's graph plays the test stream with sound and picture and, once released, leaves no
+// thread behind: a second graph ends with as many threads as the first (the first loads drivers that
+// keep threads of their own). A thread still running when the process ends can make Wine's exit crash.
+TEST(DirectShow, RendersTenSecondStreamWithAudioAndPlays)
+{
+  // The count once the threads that are ending have ended: two readings 200 ms apart agree.
+  auto settled = [] {
+    int last = ThreadsOfThisProcess();
+    for (int i = 0; i < 25; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      const int now = ThreadsOfThisProcess();
+      if (now == last) break;
+      last = now;
+    }
+    return last;
+  };
+  PlayTenSeconds();
+  if (HasFatalFailure()) return;
+  const int afterFirst = settled();
+  PlayTenSeconds();
+  EXPECT_LE(settled(), afterFirst) << "threads left behind by the released graph";
+}
+
 TEST(Locale, UserLanguageFollowsTheSession)
 {
   const char* expected = std::getenv("OSTREL_EXPECT_LANGUAGE");
@@ -147,4 +179,52 @@ TEST(Locale, UserLanguageFollowsTheSession)
     EXPECT_EQ(PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID())), LANG_HEBREW);
     EXPECT_EQ(GetUserDefaultLCID(), 0x040Du);
   }
+}
+
+namespace {
+
+std::string Narrow(const std::wstring& wide)
+{
+  std::string out;
+  for (wchar_t c : wide) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+}  // namespace
+
+// The faces the stored forms name are there, or their metric twins: a label in Arial must not come
+// out in a serif fallback, and the caption buttons draw their glyphs from Marlett.
+TEST(Prefix, TheFormsFacesAreInstalled)
+{
+  struct Face {
+    const wchar_t* asked;
+    std::vector<std::wstring> accepted;
+    BYTE charset;
+  };
+  const Face faces[] = {
+      {L"Arial", {L"Arial", L"Liberation Sans"}, DEFAULT_CHARSET},
+      {L"MS Sans Serif", {L"MS Sans Serif"}, DEFAULT_CHARSET},
+      {L"Marlett", {L"Marlett"}, SYMBOL_CHARSET},
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  ASSERT_NE(dc, nullptr);
+  for (const Face& face : faces) {
+    SCOPED_TRACE(Narrow(face.asked));
+    HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, face.charset, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.asked);
+    ASSERT_NE(font, nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t got[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, got);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    EXPECT_NE(std::find(face.accepted.begin(), face.accepted.end(), std::wstring(got)), face.accepted.end())
+        << Narrow(got);
+    if (face.charset != SYMBOL_CHARSET) {
+      EXPECT_NE(metrics.tmPitchAndFamily & 0xF0, FF_ROMAN) << "a serif face";
+    }
+  }
+  DeleteDC(dc);
 }

@@ -10,6 +10,15 @@ from dataclasses import dataclass
 BASE_W, BASE_H = 446, 460
 CORNER = 32  # the window is cut to a rounded rectangle with 32 x 32 corner ellipses
 
+# The video area. Its box has the proportions of the native picture (352 x 288) and spans the window
+# less a margin on each side. At start it sits one scale step below the title band (25 + the scale);
+# the "Maximum" view puts it right under the band; the "Original" view centres the native size in
+# the window above the deck's reserve.
+NATIVE_VIDEO = (352, 288)
+VIDEO_MARGIN = 9
+VIDEO_TOP = 25
+ORIGINAL_RESERVE = 373
+
 # name: (left, top, width, height, anchors) on the smallest skin; anchors: l, t, r, b.
 CONTROLS = {
     "PlayPause": (12, 406, 56, 42, "lb"),
@@ -37,6 +46,9 @@ STRIPS = {
 }
 
 THUMB = ("Handle", 9, 19)
+# What the video area shows for a file with sound and no picture: the mark and the name, on the
+# screen's black; the program writes the file's name under it.
+SOUND_ONLY = ("SoundOnly", 220, 132)
 TOOLBAR = ["DSPLAY", "DSPAUSE", "DSSTOP", "DSOPEN", "DSSOUND", "DSFULLSCREEN"]
 TOOLBAR_SIZE = 16
 
@@ -47,6 +59,7 @@ class Skin:
     width: int
     height: int
     track_width: int
+    min_desktop: tuple  # the smallest desktop (width, height) the window takes this skin on
 
     @property
     def dx(self):
@@ -58,9 +71,9 @@ class Skin:
 
     def video(self):
         """The player's bounds as the window sets them at start: (left, top, width, height)."""
-        width = self.width - 18
-        ratio = width / 352
-        return 9, int(25 + ratio), width, int(288 * ratio)
+        width = self.width - 2 * VIDEO_MARGIN
+        ratio = width / NATIVE_VIDEO[0]
+        return VIDEO_MARGIN, int(VIDEO_TOP + ratio), width, int(NATIVE_VIDEO[1] * ratio)
 
     def place(self, control):
         """(left, top, width, height) of a control on this skin."""
@@ -75,9 +88,9 @@ class Skin:
 
 
 SKINS = [
-    Skin("VyrImage1024_786", 728, 748, 710),
-    Skin("VyrImage800_600", 545, 560, 536),
-    Skin("Vyrimage640_480", 446, 460, 425),
+    Skin("VyrImage1024_786", 728, 748, 710, (1024, 768)),
+    Skin("VyrImage800_600", 545, 560, 536, (800, 600)),
+    Skin("Vyrimage640_480", 446, 460, 425, (0, 0)),
 ]
 
 

@@ -20,7 +20,7 @@ import sys
 
 import artlib as A
 import palette as P
-from layout import SKINS, STRIPS, THUMB, TOOLBAR, TOOLBAR_SIZE, CORNER
+from layout import SKINS, SOUND_ONLY, STRIPS, THUMB, TOOLBAR, TOOLBAR_SIZE, CORNER
 
 # ---- the skin --------------------------------------------------------------------------------------
 
@@ -45,6 +45,23 @@ def recess(x, y, w, h, r, floor=None):
         A.rect(x + 0.5, y + 1.5, w - 1, h - 2.5, "none", rx=max(r - 1, 0), stroke="url(#lip)", sw=1,
                extra='stroke-opacity="0.6"'),
     ])
+
+
+def grille(x, y, w, h):
+    """A recessed strip perforated with a staggered grid of small holes, like a speaker's."""
+    out = [recess(x, y, w, h, min(h / 2, 6), floor=P.GRILLE)]
+    pitch, hole = 7, 1.6
+    rows = max(int((h - 6) // (pitch * 0.866)) + 1, 1)
+    span = (rows - 1) * pitch * 0.866
+    top = y + (h - span) / 2
+    for row in range(rows):
+        cy = top + row * pitch * 0.866
+        shift = pitch / 2 if row % 2 else 0
+        cx = x + 8 + shift
+        while cx <= x + w - 8:
+            out.append(A.circle(round(cx, 2), round(cy, 2), hole, P.GRILLE_HOLE))
+            cx += pitch
+    return "\n".join(out)
 
 
 def round_recess(cx, cy, r):
@@ -93,6 +110,11 @@ def skin_svg(skin):
 
     # Media position groove: the thumb (9 x 19) slides over rows 0..18 of the strip.
     tx, ty, tw, _ = skin.place("MediaTrack")
+    # On the larger skins the screen ends well above the position track: the band between them is a
+    # speaker grille, so that it reads as part of the face rather than as space left over.
+    band_top, band_bottom = deck + 6, ty - 4
+    if band_bottom - band_top >= 10:
+        out.append(grille(tx + 2, band_top, tw - 4, band_bottom - band_top))
     out.append(groove(tx + 2, ty + 7, tw - 4, 5))
 
     # Transport tray around play/pause, stop and full screen.
@@ -263,6 +285,17 @@ def thumb_svg():
     return A.svg_document(w, h, body, defs)
 
 
+def sound_only_svg():
+    _, w, h = SOUND_ONLY
+    body = "\n".join([
+        A.rect(0, 0, w, h, P.SCREEN),
+        A.circle(w / 2, 46, 44, P.TITLE_BAND),
+        A.icon("logo", w / 2, 46, 64, P.ACCENT, second=P.ICON),
+        A.text(w / 2, 120, "Ostrel", 22, P.TITLE_TEXT, P.UI_FONT, weight=700, anchor="middle"),
+    ])
+    return A.svg_document(w, h, body)
+
+
 TOOLBAR_ICONS = {
     "DSPLAY": ("play", P.ACCENT), "DSPAUSE": ("pause", P.ICON), "DSSTOP": ("stop", P.ICON),
     "DSOPEN": ("open", P.ICON), "DSSOUND": ("speaker", P.ICON), "DSFULLSCREEN": ("fullscreen", P.ICON),
@@ -337,6 +370,8 @@ def main(argv):
 
     name, w, h = THUMB
     A.write_bmp24(render(out, name, thumb_svg(), w, h), os.path.join(out, name + ".bmp"))
+    name, w, h = SOUND_ONLY
+    A.write_bmp24(render(out, name, sound_only_svg(), w, h), os.path.join(out, name + ".bmp"))
 
     pal = [A.hex_rgb(c) for c in P.TOOLBAR_PALETTE]
     for name in TOOLBAR:

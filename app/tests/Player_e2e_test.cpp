@@ -315,23 +315,102 @@ TEST(PlayerProgram, TheSkinDragsTheWindowAndTheButtonsMinimiseAndClose)
   EXPECT_EQ(code, 0u);
 }
 
-TEST(PlayerProgram, AFileThatCannotBePlayedStillGivesAWholeWindowAndOneReport)
+namespace {
+
+bool Hebrew()
 {
-  Player player(L"\"Z:\\no\\such\\file.vyr\"", false);
-  // The failure is reported once, through the application's box; the window behind it is whole.
-  HWND box = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (box = FindWindowW(L"#32770", nullptr)) != nullptr; }, 20000)) << "no report";
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(player.WaitForWindow(10000)) << "the main window comes up after the report";
-  PumpFor(500);
-  EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr) << "reported once";
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  EXPECT_NE(GetWindowRgn(player.Window(), region), ERROR) << "the window is shaped";
-  DeleteObject(region);
-  SavePng(CaptureScreen(player.Rect()), "e2e-unplayable");
-  // Nothing plays; the keys that still reach play/pause change nothing visible and break nothing.
-  Tap(VK_SPACE);
-  EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+  const char* language = std::getenv("OSTREL_EXPECT_LANGUAGE");
+  return language && std::string(language) == "he";
+}
+
+// A message box of the process, and the text it shows.
+struct Box {
+  HWND window = nullptr;
+  std::wstring text;
+};
+
+BOOL CALLBACK FindBoxText(HWND child, LPARAM data)
+{
+  wchar_t name[32] = {}, text[1024] = {};
+  GetClassNameW(child, name, 32);
+  if (_wcsicmp(name, L"Static") == 0 && GetWindowTextW(child, text, 1024) > 0)
+    reinterpret_cast<Box*>(data)->text = text;
+  return TRUE;
+}
+
+Box FindBox(DWORD process)
+{
+  Box box;
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != process || !IsWindowVisible(w)) continue;
+    box.window = w;
+    EnumChildWindows(w, &FindBoxText, reinterpret_cast<LPARAM>(&box));
+  }
+  return box;
+}
+
+// A file of some bytes in the temporary folder, gone with the object.
+class TempFile {
+public:
+  TempFile(const std::wstring& name, const std::string& bytes)
+  {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::filesystem::path(temp) / (std::to_wstring(GetCurrentProcessId()) + L"-" + name);
+    HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+      CloseHandle(file);
+    }
+  }
+  ~TempFile() { DeleteFileW(path_.c_str()); }
+  std::wstring Path() const { return path_.wstring(); }
+
+private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
+
+// A file that cannot be played is named in one box with the reason, in the user's language; the
+// window behind it is whole and nothing plays.
+TEST(PlayerProgram, UnplayableFilesAreReportedByNameAndReason)
+{
+  const TempFile junk(L"junk.vyr", "VR this is no media file at all");
+  const std::wstring notFound = Hebrew() ? L"\x05DC\x05D0 \x05E0\x05DE\x05E6\x05D0" : L"could not be found";
+  const std::wstring notMedia = Hebrew() ? L"\x05D0\x05D9\x05E0\x05D5 \x05E7\x05D5\x05D1\x05E5 \x05DE\x05D3\x05D9\x05D4"
+                                         : L"is not a media file this player can play";
+  struct Case {
+    const char* what;
+    std::wstring file, reason;
+  };
+  for (const Case& c : {Case{"missing", L"Z:\\no\\such\\file.vyr", notFound}, Case{"junk", junk.Path(), notMedia}}) {
+    SCOPED_TRACE(c.what);
+    Player player(L"\"" + c.file + L"\"", false);
+    Box box;
+    ASSERT_TRUE(PumpUntil([&] { return (box = FindBox(player.Id())).window != nullptr; }, 20000)) << "no report";
+    PumpFor(300);
+    box = FindBox(player.Id());
+    EXPECT_NE(box.text.find(c.file), std::wstring::npos) << WideToUtf8(box.text);
+    EXPECT_NE(box.text.find(c.reason), std::wstring::npos) << WideToUtf8(box.text);
+    EXPECT_EQ(box.text.find(L"Call failed"), std::wstring::npos);
+    RECT boxRect{};
+    GetWindowRect(box.window, &boxRect);
+    SavePng(CaptureScreen(boxRect), std::string("e2e-unplayable-") + c.what + (Hebrew() ? "-he" : ""));
+    PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(player.WaitForWindow(10000)) << "the main window comes up after the report";
+    PumpFor(500);
+    EXPECT_EQ(FindBox(player.Id()).window, nullptr) << "reported once";
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_NE(GetWindowRgn(player.Window(), region), ERROR) << "the window is shaped";
+    DeleteObject(region);
+    // Nothing plays; the keys that still reach play/pause change nothing visible and break nothing.
+    Tap(VK_SPACE);
+    EXPECT_EQ(FindBox(player.Id()).window, nullptr);
+  }
 }
 
 namespace {
@@ -447,6 +526,44 @@ TEST(PlayerProgram, FromACdRomItPlaysTheFirstVyrBesideItWithNoArgument)
   SavePng(CaptureScreen(player.Rect()), "e2e-cdrom");
 }
 
+namespace {
+
+HWND OpenMenu(HWND except = nullptr)
+{
+  HWND found = nullptr;
+  PumpUntil(
+      [&] {
+        found = nullptr;
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr))
+          if (w != except && IsWindowVisible(w)) found = w;
+        return found != nullptr;
+      },
+      5000);
+  return found;
+}
+
+// Chooses item (0 Maximum, 1 Original) of the context menu's View Size submenu, with the mouse.
+// View Size is the fifth line of the menu (after Pause, Stop, a line and Full Screen).
+bool ChooseViewSize(const Player& player, int item)
+{
+  const RECT video = player.Video();
+  ClickScreen(POINT{(video.left + video.right) / 2, (video.top + video.bottom) / 2}, true);
+  HWND menu = OpenMenu();
+  if (!menu) return false;
+  RECT menuRect{};
+  GetWindowRect(menu, &menuRect);
+  const int line = (menuRect.bottom - menuRect.top - 6) / 7;  // six items and two half-height lines
+  ClickScreen(POINT{menuRect.left + 40, menuRect.top + 3 + line * 3 + line / 2 + line / 2});
+  HWND submenu = OpenMenu(menu);
+  if (!submenu) return false;
+  RECT subRect{};
+  GetWindowRect(submenu, &subRect);
+  ClickScreen(POINT{subRect.left + 30, subRect.top + 3 + line * item + line / 2});
+  return true;
+}
+
+}  // namespace
+
 TEST(PlayerProgram, TheContextMenuOffersTheCommandsAndTheViewSizes)
 {
   Player player(MediaArgument("av10-single.vyr"));
@@ -464,44 +581,16 @@ TEST(PlayerProgram, TheContextMenuOffersTheCommandsAndTheViewSizes)
   EXPECT_GT(menuRect.bottom - menuRect.top, 8 * 12) << "eight items, two of them lines";
   SavePng(CaptureScreen(RECT{menuRect.left - 10, menuRect.top - 10, menuRect.right + 130, menuRect.bottom + 10}),
           "e2e-context-menu");
-  // View Size, the fifth line of the menu (after Pause, Stop, a line and Full Screen), opens its
-  // submenu; Original is its second item.
-  const int line = (menuRect.bottom - menuRect.top - 6) / 7;  // six items and two half-height lines
-  ClickScreen(POINT{menuRect.left + 40, menuRect.top + 3 + line * 3 + line / 2 + line / 2});
-  HWND submenu = nullptr;
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        submenu = nullptr;
-        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr))
-          if (w != menu && IsWindowVisible(w)) submenu = w;
-        return submenu != nullptr;
-      },
-      5000))
-      << "no View Size submenu";
-  RECT subRect{};
-  GetWindowRect(submenu, &subRect);
-  ClickScreen(POINT{subRect.left + 30, subRect.top + 3 + line + line / 2});
+  Tap(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 3000));
+  ASSERT_TRUE(ChooseViewSize(player, 1)) << "no View Size submenu";
   ASSERT_TRUE(PumpUntil([&] { return player.Video().right - player.Video().left == 352; }, 5000))
       << "Original view: " << player.Video().right - player.Video().left;
   EXPECT_EQ(player.Video().bottom - player.Video().top, 288);
   SavePng(CaptureScreen(player.Rect()), "e2e-original-view");
 
   // And back to Maximum, the first item of the submenu.
-  ClickScreen(centre, true);
-  ASSERT_TRUE(PumpUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); },
-                        5000));
-  GetWindowRect(menu, &menuRect);
-  ClickScreen(POINT{menuRect.left + 40, menuRect.top + 3 + line * 3 + line / 2 + line / 2});
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        submenu = nullptr;
-        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w; w = FindWindowExW(nullptr, w, L"#32768", nullptr))
-          if (w != menu && IsWindowVisible(w)) submenu = w;
-        return submenu != nullptr;
-      },
-      5000));
-  GetWindowRect(submenu, &subRect);
-  ClickScreen(POINT{subRect.left + 30, subRect.top + 3 + line / 2});
+  ASSERT_TRUE(ChooseViewSize(player, 0));
   // The full size again (at the top the Maximum item gives, 25, where the start placed it a little
   // lower in proportion to the skin).
   EXPECT_TRUE(PumpUntil(
@@ -631,4 +720,116 @@ TEST(PlayerProgram, DraggingTheThumbsSeeksAndSetsTheVolume)
   SendMouseAt(POINT{volume.x - 6, vgrab.y}, MOUSEEVENTF_LEFTUP);
   PumpFor(300);
   EXPECT_LT(ThumbColumn(Area(volume, 60, 20)), volumeBefore) << "the volume thumb moved left";
+}
+
+namespace {
+
+// The player panel around the video window, in screen coordinates: the video area of the view.
+RECT VideoArea(const Player& player)
+{
+  RECT area{};
+  const RECT video = player.Video();
+  HWND at = WindowFromPoint(POINT{(video.left + video.right) / 2, (video.top + video.bottom) / 2});
+  HWND panel = at ? GetParent(at) : nullptr;
+  if (panel) GetWindowRect(panel, &area);
+  return area;
+}
+
+// Rows of black at the top and at the bottom of a capture: the bars above and below a picture.
+std::pair<int, int> BlackBars(const Pixels& shot)
+{
+  auto black = [&](int y) {
+    for (int x = 0; x < shot.Width(); x += 3)
+      if (!SameColour(shot.At(x, y), RGB(0, 0, 0), 12)) return false;
+    return true;
+  };
+  int top = 0, bottom = 0;
+  while (top < shot.Height() && black(top)) ++top;
+  while (bottom < shot.Height() && black(shot.Height() - 1 - bottom)) ++bottom;
+  return {top, bottom};
+}
+
+}  // namespace
+
+// A 640 x 360 picture keeps its proportions in the Maximum and the Original view: as wide as the
+// area, centred between black bars of equal height.
+TEST(PlayerProgram, AWidePictureKeepsItsProportionsInEveryView)
+{
+  Player player(MediaArgument("wide10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  ASSERT_TRUE(VideoMoves(player));
+  for (int view : {0, 1}) {
+    SCOPED_TRACE(view == 0 ? "Maximum" : "Original");
+    if (view == 1) {
+      ASSERT_TRUE(ChooseViewSize(player, 1));
+      ASSERT_TRUE(PumpUntil([&] { return VideoArea(player).right - VideoArea(player).left == 352; }, 5000));
+    }
+    PumpFor(500);
+    const RECT area = VideoArea(player), video = player.Video();
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    EXPECT_EQ(video.right - video.left, width);
+    EXPECT_NEAR(video.bottom - video.top, width * 360 / 640, 1);
+    const Pixels shot = CaptureScreen(area);
+    SavePng(shot, view == 0 ? "e2e-wide-maximum" : "e2e-wide-original");
+    const auto [top, bottom] = BlackBars(shot);
+    const int bar = (height - width * 360 / 640) / 2;
+    EXPECT_NEAR(top, bar, 2) << "bar above the picture";
+    EXPECT_NEAR(bottom, bar, 2) << "bar below the picture";
+  }
+}
+
+// A file dropped on the window from the desktop plays, as one named on the command line would; of
+// several, the first. The drop comes as a file manager's does, through the X server (xdnd-drop), and
+// Wine hands it to the window as WM_DROPFILES with its DROPFILES block.
+TEST(PlayerProgram, AFileDroppedOnTheWindowPlays)
+{
+  const char* tool = std::getenv("OSTREL_XDND_DROP");
+  const char* media = std::getenv("OSTREL_MEDIA");
+  if (!tool || !media) GTEST_SKIP() << "run by CTest, which names the drop tool and the media folder";
+  Player player(L"");
+  ASSERT_NE(player.Window(), nullptr);
+  EXPECT_EQ(player.Video().right, 0) << "nothing open at start";
+  const auto xid = reinterpret_cast<UINT_PTR>(GetPropW(player.Window(), L"__wine_x11_whole_window"));
+  ASSERT_NE(xid, 0u) << "the window has no X window";
+  const POINT at = player.At(200, 12);  // the title band of the skin
+  const std::string m(media);
+  std::wstring line = L"\"" + Utf8ToWide(WindowsPath(tool)) + L"\" " + std::to_wstring(xid) + L" " +
+                      std::to_wstring(at.x) + L" " + std::to_wstring(at.y) + L" " +
+                      Utf8ToWide(m + "/av10-single.vyr") + L" " + Utf8ToWide(m + "/audio10-single.vyr");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION drop{};
+  // (A host program started through Wine: Wine does not learn when it ends, so the test waits for what
+  // the drop does instead.)
+  ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &drop));
+  CloseHandle(drop.hThread);
+  CloseHandle(drop.hProcess);
+  ASSERT_TRUE(PumpUntil([&] { return player.Video().right > 0; }, 10000)) << "the first dropped file opened";
+  EXPECT_TRUE(VideoMoves(player)) << "and plays";
+  EXPECT_EQ(FindBox(player.Id()).window, nullptr);
+  SavePng(CaptureScreen(player.Rect()), "e2e-dropped");
+}
+
+// A file with sound and no picture shows the player's mark and the file's name where the video goes.
+TEST(PlayerProgram, ASoundOnlyFileShowsTheMarkAndItsName)
+{
+  Player player(MediaArgument("audio10-single.vyr"));
+  ASSERT_NE(player.Window(), nullptr);
+  PumpFor(1500);
+  EXPECT_EQ(player.Video().right, 0) << "no video window";
+  const RECT r = player.Rect();
+  // The video area of the start-up view: the window less its margins, below the title band.
+  const int width = r.right - r.left - 18;
+  const RECT area{r.left + 9, r.top + 27, r.left + 9 + width, r.top + 27 + width * 288 / 352};
+  const Pixels shot = CaptureScreen(area);
+  SavePng(CaptureScreen(r), "e2e-sound-only");
+  int accent = 0, light = 0;
+  for (int y = 0; y < shot.Height(); ++y)
+    for (int x = 0; x < shot.Width(); ++x) {
+      const COLORREF c = shot.At(x, y);
+      accent += GetBValue(c) > 200 && GetRValue(c) < 120;                       // the mark's blue ring
+      light += GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) > 180;  // the name and the wedge
+    }
+  EXPECT_GT(accent, 500) << "the mark shows";
+  EXPECT_GT(light, 100) << "the name shows";
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ComTest.h"
 #include "TestGraph.h"
 #include "TestSupport.h"
 
@@ -51,28 +52,8 @@ private:
   HMODULE module_;
 };
 
-template <class T> class Com {
-public:
-  Com() = default;
-  ~Com()
-  {
-    if (p_) p_->Release();
-  }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T** operator&() { return &p_; }
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
-private:
-  T* p_ = nullptr;
-};
-
-struct ComApartment {
-  ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-};
+using ostrel::test::ComApartment;
+using ostrel::test::ComPtr;
 
 // ---------------------------------------------------------------------------------------------------
 // An event interface that records what reaches it and answers with codes set by the test.
@@ -224,11 +205,11 @@ bool Contains(const std::vector<long>& codes, long code)
 
 // The platform's graph for a short clip, with the renderers in place and the picture kept hidden.
 struct LiveGraph {
-  Com<IGraphBuilder> Builder;
-  Com<IMediaControl> Control;
-  Com<IMediaEventEx> Events;
-  Com<IMediaSeeking> Seeking;
-  Com<IVideoWindow> Video;
+  ComPtr<IGraphBuilder> Builder;
+  ComPtr<IMediaControl> Control;
+  ComPtr<IMediaEventEx> Events;
+  ComPtr<IMediaSeeking> Seeking;
+  ComPtr<IVideoWindow> Video;
   HRESULT Rendered = E_FAIL;
 
   explicit LiveGraph(const std::string& file)
@@ -320,10 +301,10 @@ TEST(MevlinkExports, ForwardTheirArgumentsInOrderAndTheAnswerUnchanged)
 
 TEST(MevlinkGraph, NotifyFlagsRoundTripAndErrorsAreTheGraphsOwn)
 {
-  ComApartment com;
+  ComApartment com(COINIT_APARTMENTTHREADED);
   Bridge bridge;
   ASSERT_TRUE(bridge.Complete());
-  Com<IMediaEventEx> events;
+  ComPtr<IMediaEventEx> events;
   ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IMediaEventEx,
                              reinterpret_cast<void**>(&events)),
             S_OK);
@@ -359,7 +340,7 @@ TEST(MevlinkGraph, NotifyFlagsRoundTripAndErrorsAreTheGraphsOwn)
 
 TEST(MevlinkGraph, CompletionIsPostedToTheWindowSetThroughTheBridge)
 {
-  ComApartment com;
+  ComApartment com(COINIT_APARTMENTTHREADED);
   Bridge bridge;
   ASSERT_TRUE(bridge.Complete());
   LiveGraph graph(ostrel::test::MediaPath("av10.mpg"));

@@ -1,9 +1,8 @@
-// What the component reader (ClassesReader.cpp) and writer (ClassesWriter.cpp) share: the stream's
-// little-endian integers and putting filer state back when a nested part is done.
+// What the component reader (ClassesReader.cpp) and writer (ClassesWriter.cpp) share besides the
+// byte order (VclByteOrder.h): the extended format they stream, and putting filer state back when a
+// nested part is done.
 #pragma once
 #include <cfloat>
-#include <cstddef>
-#include <cstdint>
 #include <utility>
 
 // Extended values are streamed as the bytes of a long double: MinGW's long double is the x87 80-bit
@@ -11,21 +10,6 @@
 static_assert(LDBL_MANT_DIG == 64 && sizeof(long double) >= 10, "long double must be the x87 extended format");
 
 namespace vcl_detail {
-
-// Little-endian integers, whatever the host.
-template <class T>
-T FromLE(const unsigned char* p)
-{
-  uint64_t v = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) v |= uint64_t(p[i]) << (8 * i);
-  return static_cast<T>(v);
-}
-template <class T>
-void ToLE(T value, unsigned char* p)
-{
-  uint64_t v = static_cast<uint64_t>(value);
-  for (size_t i = 0; i < sizeof(T); ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 // Runs its action when the scope ends, by return or by exception. A filer that changes its owner,
 // ancestor or property path for a nested component, collection or sub-object puts it back with one,

@@ -1,6 +1,7 @@
 // Reading components: TFiler and TReader over the VCL binary component format ("TPF0").
 #include "Classes.h"
 #include "ClassesFiler.h"
+#include "VclByteOrder.h"
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -8,9 +9,7 @@
 VCL_IMPLEMENT_CLASS(TFiler)
 VCL_IMPLEMENT_CLASS(TReader)
 
-using vcl_detail::FromLE;
-using vcl_detail::ToLE;
-using vcl_detail::TRestoreOnExit;
+using namespace vcl_detail;
 
 namespace {
 const int kMaxDepth = 100;  // nesting of components, lists and collections in one stream
@@ -71,14 +70,14 @@ void DoubleToExtended(double value, unsigned char out[10])
     e = exp - 1023 + 16383;
     mant = (uint64_t(1) << 63) | (frac << 11);
   }
-  ToLE<uint64_t>(mant, out);
-  ToLE<uint16_t>(uint16_t((sign << 15) | unsigned(e)), out + 8);
+  WriteLE<uint64_t>(mant, out);
+  WriteLE<uint16_t>(uint16_t((sign << 15) | unsigned(e)), out + 8);
 }
 
 double ExtendedToDouble(const unsigned char in[10])
 {
-  uint64_t mant = FromLE<uint64_t>(in);
-  unsigned se = FromLE<uint16_t>(in + 8);
+  uint64_t mant = ReadLE<uint64_t>(in);
+  unsigned se = ReadLE<uint16_t>(in + 8);
   bool negative = (se & 0x8000) != 0;
   int exp = int(se & 0x7FFF);
   double result;
@@ -142,7 +141,7 @@ int32_t TReader::ReadLength(int unitSize)
 {
   unsigned char b[4];
   Read(b, 4);
-  int32_t n = FromLE<int32_t>(b);
+  int32_t n = ReadLE<int32_t>(b);
   // Lengths come from the stream: never trust one that the rest of the stream cannot hold.
   int64_t remaining = int64_t(FStream->GetSize()) - FStream->GetPosition();
   if (n < 0 || int64_t(n) * unitSize > remaining) throw EReadError("Stream read error");
@@ -163,8 +162,8 @@ int TReader::ReadInteger()
   unsigned char b[4];
   switch (ReadValue()) {
     case vaInt8: Read(b, 1); return static_cast<signed char>(b[0]);
-    case vaInt16: Read(b, 2); return FromLE<int16_t>(b);
-    case vaInt32: Read(b, 4); return FromLE<int32_t>(b);
+    case vaInt16: Read(b, 2); return ReadLE<int16_t>(b);
+    case vaInt32: Read(b, 4); return ReadLE<int32_t>(b);
     default: PropValueError();
   }
 }
@@ -175,7 +174,7 @@ int64_t TReader::ReadInt64()
   ReadValue();
   unsigned char b[8];
   Read(b, 8);
-  return FromLE<int64_t>(b);
+  return ReadLE<int64_t>(b);
 }
 
 long double TReader::ReadFloat()
@@ -193,7 +192,7 @@ float TReader::ReadSingle()
   ReadValue();
   unsigned char b[4];
   Read(b, 4);
-  uint32_t bits = FromLE<uint32_t>(b);
+  uint32_t bits = ReadLE<uint32_t>(b);
   float f;
   std::memcpy(&f, &bits, sizeof f);
   return f;
@@ -205,7 +204,7 @@ Currency TReader::ReadCurrency()
   ReadValue();
   unsigned char b[8];
   Read(b, 8);
-  return Currency::FromScaled(FromLE<int64_t>(b));
+  return Currency::FromScaled(ReadLE<int64_t>(b));
 }
 
 TDateTime TReader::ReadDate()
@@ -214,7 +213,7 @@ TDateTime TReader::ReadDate()
   ReadValue();
   unsigned char b[8];
   Read(b, 8);
-  uint64_t bits = FromLE<uint64_t>(b);
+  uint64_t bits = ReadLE<uint64_t>(b);
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return TDateTime(d);
@@ -226,7 +225,7 @@ std::wstring ReadUtf16(TReader* reader, int32_t count)
   std::vector<unsigned char> bytes(size_t(count) * 2);
   if (count) reader->Read(bytes.data(), int(bytes.size()));
   std::wstring w(size_t(count), L'\0');
-  for (int32_t i = 0; i < count; ++i) w[size_t(i)] = wchar_t(bytes[size_t(i) * 2] | (bytes[size_t(i) * 2 + 1] << 8));
+  for (int32_t i = 0; i < count; ++i) w[size_t(i)] = wchar_t(ReadLE16(bytes.data() + size_t(i) * 2));
   return w;
 }
 }  // namespace

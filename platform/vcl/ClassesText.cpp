@@ -1,5 +1,6 @@
 // The text form of component streams (object ... end) and stored forms kept as RCDATA resources.
 #include "Classes.h"
+#include "VclByteOrder.h"
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -109,7 +110,7 @@ private:
     FReader.ReadValue();
     unsigned char len[4];
     FReader.Read(len, 4);
-    int32_t n = int32_t(len[0] | (len[1] << 8) | (len[2] << 16) | (uint32_t(len[3]) << 24));
+    int32_t n = vcl_detail::ReadLE<int32_t>(len);
     int64_t remaining = int64_t(FReader.GetStream()->GetSize()) - FReader.GetPosition();
     if (n < 0 || n > remaining) throw EReadError("Stream read error");
     std::vector<unsigned char> data(static_cast<size_t>(n), 0);
@@ -632,20 +633,11 @@ private:
 
 // ===================================================================================================
 // Resources
-HMODULE ModuleOf(const void* address)
-{
-  HMODULE module = nullptr;
-  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          static_cast<LPCWSTR>(address), &module))
-    return nullptr;
-  return module;
-}
-
 // The stored form named name, looked for in the module of cls and then in the program.
 bool LoadFormResource(const AnsiString& name, TMetaClass* cls, TMemoryStream& binary)
 {
   std::wstring wname = Utf8ToUtf16(name.str());
-  HMODULE modules[2] = {cls ? ModuleOf(cls) : nullptr, GetModuleHandleW(nullptr)};
+  HMODULE modules[2] = {cls ? FindHInstance(cls) : nullptr, GetModuleHandleW(nullptr)};
   for (HMODULE module : modules) {
     if (!module) continue;
     HRSRC info = FindResourceW(module, wname.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
@@ -751,8 +743,8 @@ void TStream::FixupResourceHeader(int fixupInfo)
 {
   int end = GetPosition();
   uint32_t size = uint32_t(end - fixupInfo - 4);
-  unsigned char b[4] = {static_cast<unsigned char>(size), static_cast<unsigned char>(size >> 8),
-                        static_cast<unsigned char>(size >> 16), static_cast<unsigned char>(size >> 24)};
+  unsigned char b[4];
+  vcl_detail::WriteLE32(size, b);
   SetPosition(fixupInfo);
   WriteBuffer(b, 4);
   SetPosition(end);
@@ -769,7 +761,7 @@ void TStream::ReadResHeader()
   }
   if (Read(b, 2) != 2) fail();
   if (Read(b, 4) != 4) fail();
-  uint32_t size = uint32_t(b[0] | (b[1] << 8) | (b[2] << 16)) | (uint32_t(b[3]) << 24);
+  uint32_t size = vcl_detail::ReadLE32(b);
   if (int64_t(size) > int64_t(GetSize()) - GetPosition()) fail();
 }
 

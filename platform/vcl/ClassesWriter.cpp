@@ -1,13 +1,13 @@
 // Writing components: TWriter over the VCL binary component format ("TPF0"), descendants as differences.
 #include "Classes.h"
 #include "ClassesFiler.h"
+#include "VclByteOrder.h"
 #include <cmath>
 #include <cstring>
 
 VCL_IMPLEMENT_CLASS(TWriter)
 
-using vcl_detail::ToLE;
-using vcl_detail::TRestoreOnExit;
+using namespace vcl_detail;
 
 TWriter::TWriter(TStream* stream, int bufSize) : TFiler(stream, bufSize) {}
 
@@ -42,11 +42,11 @@ void TWriter::WriteInteger(int value)
   }
   if (value >= -32768 && value <= 32767) {
     b[0] = vaInt16;
-    ToLE<int16_t>(int16_t(value), b + 1);
+    WriteLE<int16_t>(int16_t(value), b + 1);
     return Write(b, 3);
   }
   b[0] = vaInt32;
-  ToLE<int32_t>(value, b + 1);
+  WriteLE<int32_t>(value, b + 1);
   Write(b, 5);
 }
 
@@ -55,7 +55,7 @@ void TWriter::WriteInteger(int64_t value)
   if (value >= INT32_MIN && value <= INT32_MAX) return WriteInteger(int(value));
   unsigned char b[9];
   b[0] = vaInt64;
-  ToLE<int64_t>(value, b + 1);
+  WriteLE<int64_t>(value, b + 1);
   Write(b, 9);
 }
 
@@ -73,7 +73,7 @@ void TWriter::WriteSingle(float value)
   std::memcpy(&bits, &value, sizeof bits);
   unsigned char b[5];
   b[0] = vaSingle;
-  ToLE<uint32_t>(bits, b + 1);
+  WriteLE<uint32_t>(bits, b + 1);
   Write(b, 5);
 }
 
@@ -81,7 +81,7 @@ void TWriter::WriteCurrency(Currency value)
 {
   unsigned char b[9];
   b[0] = vaCurrency;
-  ToLE<int64_t>(value.Val, b + 1);
+  WriteLE<int64_t>(value.Val, b + 1);
   Write(b, 9);
 }
 
@@ -91,7 +91,7 @@ void TWriter::WriteDate(TDateTime value)
   std::memcpy(&bits, &value.Val, sizeof bits);
   unsigned char b[9];
   b[0] = vaDate;
-  ToLE<uint64_t>(bits, b + 1);
+  WriteLE<uint64_t>(bits, b + 1);
   Write(b, 9);
 }
 
@@ -104,7 +104,7 @@ void TWriter::WriteString(const AnsiString& value)
   } else {
     unsigned char b[5];
     b[0] = vaLString;
-    ToLE<int32_t>(n, b + 1);
+    WriteLE<int32_t>(n, b + 1);
     Write(b, 5);
   }
   Write(value.c_str(), n);
@@ -115,9 +115,9 @@ void TWriter::WriteWideString(const WideString& value)
   int n = value.Length();
   std::vector<unsigned char> b(5 + size_t(n) * 2);
   b[0] = vaWString;
-  ToLE<int32_t>(n, b.data() + 1);
+  WriteLE<int32_t>(n, b.data() + 1);
   const wchar_t* p = value.c_str();
-  for (int i = 0; i < n; ++i) ToLE<uint16_t>(uint16_t(p[i]), b.data() + 5 + i * 2);
+  for (int i = 0; i < n; ++i) WriteLE<uint16_t>(uint16_t(p[i]), b.data() + 5 + i * 2);
   Write(b.data(), int(b.size()));
 }
 
@@ -170,7 +170,7 @@ void TWriter::DefineBinaryProperty(const AnsiString& name, TStreamProc, TStreamP
   WritePropName(name);
   unsigned char b[5];
   b[0] = vaBinary;
-  ToLE<int32_t>(data.GetSize(), b + 1);
+  WriteLE<int32_t>(data.GetSize(), b + 1);
   Write(b, 5);
   Write(data.Memory(), data.GetSize());
 }

@@ -54,14 +54,6 @@ thread_local TWinControl* CreationControl = nullptr;
 // The graphic control a parent captured the mouse for.
 TControl* CaptureControlValue = nullptr;
 
-HINSTANCE LibraryInstance()
-{
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&LibraryInstance), &module);
-  return module;
-}
-
 }  // namespace
 
 // Every windowed control's window comes here. No exception leaves: handlers' exceptions go to the
@@ -95,7 +87,7 @@ thread_local bool KeyMessagePreprocessed = false;
 
 void RegisterControlWindowClass(TCreateParams& params)
 {
-  const HINSTANCE instance = LibraryInstance();
+  const HINSTANCE instance = FindHInstance(&CaptureControlValue);
   params.WindowClass.hInstance = instance;
   WNDCLASSW existing{};
   if (GetClassInfoW(instance, params.WinClassName.c_str(), &existing)) {

@@ -17,11 +17,7 @@ VCL_PUBLISHED(TPanel)
   using namespace vcl_detail;
   PublishAlign(p);
   p.Property("Alignment", &TPanel::GetAlignment, &TPanel::SetAlignment).Default(taCenter);
-  p.Property("BevelInner", &TPanel::GetBevelInner, &TPanel::SetBevelInner).Default(bvNone);
-  p.Property("BevelOuter", &TPanel::GetBevelOuter, &TPanel::SetBevelOuter).Default(bvRaised);
-  p.Property("BevelWidth", &TPanel::GetBevelWidth, &TPanel::SetBevelWidth).Default(1);
-  p.Property("BorderWidth", &TPanel::GetBorderWidth, &TPanel::SetBorderWidth).Default(0);
-  p.Property("BorderStyle", &TPanel::GetBorderStyle, &TPanel::SetBorderStyle).Default(bsNone);
+  PublishBevels(p);
   p.Property("Caption", &TPanel::GetCaption, &TPanel::SetCaption);
   PublishLook(p, false);
   PublishState(p);

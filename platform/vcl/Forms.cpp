@@ -123,8 +123,10 @@ void TCustomForm::DoCreate()
   try {
     if (OnCreate) OnCreate(this);
   } catch (...) {
-    if (Application) Application->HandleException(this);
-    else throw;
+    // A form made before the application exists (or after it went) has nobody to report to: its
+    // maker hears of the failure instead.
+    if (!Application) throw;
+    HandleCallbackException(this);
   }
 }
 
@@ -133,7 +135,7 @@ void TCustomForm::DoDestroy()
   try {
     if (OnDestroy) OnDestroy(this);
   } catch (...) {
-    if (Application) Application->HandleException(this);
+    HandleCallbackException(this);
   }
 }
 
@@ -279,7 +281,7 @@ void TCustomForm::CMShowingChanged(TMessage&)
     try {
       DoShow();
     } catch (...) {
-      if (Application) Application->HandleException(this);
+      HandleCallbackException(this);
     }
     PlaceByPosition();
     static const int commands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
@@ -289,7 +291,7 @@ void TCustomForm::CMShowingChanged(TMessage&)
     try {
       DoHide();
     } catch (...) {
-      if (Application) Application->HandleException(this);
+      HandleCallbackException(this);
     }
     ShowWindow(GetHandle(), SW_HIDE);
   }
@@ -499,7 +501,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control)
       entered.insert(entered.begin(), c);
     for (TWinControl* c : entered) c->Perform(CM_ENTER, 0, 0);
   } catch (...) {
-    if (Application) Application->HandleException(this);
+    HandleCallbackException(this);
   }
   return true;
 }

@@ -30,19 +30,11 @@ LRESULT CALLBACK UtilWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   return message.Result;
 }
 
-HINSTANCE ThisModule()
-{
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&UtilWindowProc), &module);
-  return module;
-}
-
 }  // namespace
 
 HWND AllocateHWnd(TWndMethod method)
 {
-  const HINSTANCE instance = ThisModule();
+  const HINSTANCE instance = FindHInstance(UtilWindowClass);
   WNDCLASSW existing{};
   if (!GetClassInfoW(instance, UtilWindowClass, &existing)) {
     WNDCLASSW wc{};

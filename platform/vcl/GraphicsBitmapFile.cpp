@@ -2,6 +2,7 @@
 // and offset a file gives is checked against the bytes there are before anything is read or made.
 #include "Consts.h"
 #include "Graphics.h"
+#include "VclByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +13,7 @@ std::vector<RGBQUAD> DefaultColorTable(TPixelFormat format);
 }  // namespace vcl_graphics
 
 using namespace vcl_graphics;
+using namespace vcl_detail;
 
 namespace {
 constexpr size_t FileHeaderSize = 14;
@@ -22,19 +24,6 @@ constexpr size_t MaxInfoHeaderSize = 124;
 constexpr uint64_t MaxImageBytes = 0x7FFFFFFF;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic(SInvalidBitmap); }
-
-uint16_t Get16(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Get32(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
-void Put16(std::vector<unsigned char>& out, uint32_t v)
-{
-  out.push_back(static_cast<unsigned char>(v));
-  out.push_back(static_cast<unsigned char>(v >> 8));
-}
-void Put32(std::vector<unsigned char>& out, uint32_t v)
-{
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
 
 bool KnownInfoSize(size_t size)
 {
@@ -67,24 +56,24 @@ TBmpLayout ParseLayout(const unsigned char* info, size_t infoSize, size_t infoOf
   TBmpLayout l;
   size_t tableEntries = 0;
   if (infoSize == CoreHeaderSize) {
-    l.Width = Get16(info + 4);
-    l.Height = Get16(info + 6);
-    if (Get16(info + 8) != 1) Invalid();
-    l.BitCount = Get16(info + 10);
+    l.Width = ReadLE16(info + 4);
+    l.Height = ReadLE16(info + 6);
+    if (ReadLE16(info + 8) != 1) Invalid();
+    l.BitCount = ReadLE16(info + 10);
     l.ColorSize = 3;
     if (l.BitCount != 1 && l.BitCount != 4 && l.BitCount != 8 && l.BitCount != 24) Invalid();
     if (l.BitCount <= 8) tableEntries = size_t(1) << l.BitCount;
   } else {
-    const int32_t width = int32_t(Get32(info + 4));
-    const int32_t height = int32_t(Get32(info + 8));
+    const int32_t width = int32_t(ReadLE32(info + 4));
+    const int32_t height = int32_t(ReadLE32(info + 8));
     if (width <= 0 || height == 0 || height == INT32_MIN) Invalid();
     l.Width = width;
     l.TopDown = height < 0;
     l.Height = height < 0 ? -height : height;
-    if (Get16(info + 12) != 1) Invalid();
-    l.BitCount = Get16(info + 14);
-    l.Compression = Get32(info + 16);
-    const uint32_t clrUsed = Get32(info + 32);
+    if (ReadLE16(info + 12) != 1) Invalid();
+    l.BitCount = ReadLE16(info + 14);
+    l.Compression = ReadLE32(info + 16);
+    const uint32_t clrUsed = ReadLE32(info + 32);
     switch (l.BitCount) {
       case 1: case 4: case 8:
         if (l.Compression != BI_RGB) Invalid();
@@ -182,11 +171,11 @@ void TBitmap::LoadBmpImage(const unsigned char* data, size_t size, bool fileHead
   uint32_t offBits = 0;
   if (fileHeader) {
     if (size < FileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M') Invalid();
-    offBits = Get32(data + 10);
+    offBits = ReadLE32(data + 10);
     infoOffset = FileHeaderSize;
   }
   if (size < infoOffset + 4) Invalid();
-  const size_t infoSize = Get32(data + infoOffset);
+  const size_t infoSize = ReadLE32(data + infoOffset);
   if (!KnownInfoSize(infoSize) || size < infoOffset + infoSize) Invalid();
   const TBmpLayout l = ParseLayout(data + infoOffset, infoSize, infoOffset, offBits);
   if (l.End() > size || l.ColorsOffset + l.ColorCount * l.ColorSize > size) Invalid();
@@ -194,7 +183,7 @@ void TBitmap::LoadBmpImage(const unsigned char* data, size_t size, bool fileHead
 
   uint32_t masks[3] = {0, 0, 0};
   if (l.MasksOffset)
-    for (int i = 0; i < 3; ++i) masks[i] = Get32(data + l.MasksOffset + size_t(i) * 4);
+    for (int i = 0; i < 3; ++i) masks[i] = ReadLE32(data + l.MasksOffset + size_t(i) * 4);
   bool convert = false;
   const TPixelFormat format = FormatOf(l, masks, convert);
   std::vector<RGBQUAD> colors;
@@ -220,7 +209,7 @@ void TBitmap::LoadBmpImage(const unsigned char* data, size_t size, bool fileHead
       continue;
     }
     for (int x = 0; x < l.Width; ++x) {
-      const uint32_t pixel = l.BitCount == 16 ? Get16(src + size_t(x) * 2) : Get32(src + size_t(x) * 4);
+      const uint32_t pixel = l.BitCount == 16 ? ReadLE16(src + size_t(x) * 2) : ReadLE32(src + size_t(x) * 4);
       unsigned char* out = dst + size_t(x) * 4;
       out[0] = Channel(pixel, masks[2]);
       out[1] = Channel(pixel, masks[1]);
@@ -237,11 +226,11 @@ void TBitmap::LoadFromStream(TStream* stream)
   std::vector<unsigned char> data(FileHeaderSize + 4);
   if (stream->Read(data.data(), int(data.size())) != int(data.size())) Invalid();
   if (data[0] != 'B' || data[1] != 'M') Invalid();
-  const size_t infoSize = Get32(data.data() + FileHeaderSize);
+  const size_t infoSize = ReadLE32(data.data() + FileHeaderSize);
   if (!KnownInfoSize(infoSize)) Invalid();
   data.resize(FileHeaderSize + infoSize);
   if (stream->Read(data.data() + FileHeaderSize + 4, int(infoSize - 4)) != int(infoSize - 4)) Invalid();
-  const TBmpLayout l = ParseLayout(data.data() + FileHeaderSize, infoSize, FileHeaderSize, Get32(data.data() + 10));
+  const TBmpLayout l = ParseLayout(data.data() + FileHeaderSize, infoSize, FileHeaderSize, ReadLE32(data.data() + 10));
   const size_t rest = l.End() - data.size();
   const int64_t available = int64_t(stream->GetSize()) - int64_t(stream->GetPosition());
   if (available < 0 || uint64_t(available) < rest) Invalid();
@@ -276,7 +265,7 @@ void TBitmap::ReadData(TStream* stream)
 {
   unsigned char b[4];
   if (stream->Read(b, 4) != 4) Invalid();
-  const uint32_t size = Get32(b);
+  const uint32_t size = ReadLE32(b);
   const int64_t available = int64_t(stream->GetSize()) - int64_t(stream->GetPosition());
   if (int64_t(size) > available) Invalid();
   if (size == 0) {
@@ -308,24 +297,24 @@ void TBitmap::SaveToStream(TStream* stream)
   head.reserve(offBits);
   head.push_back('B');
   head.push_back('M');
-  Put32(head, offBits + imageSize);  // bfSize
-  Put32(head, 0);                    // bfReserved1, bfReserved2
-  Put32(head, offBits);
-  Put32(head, InfoHeaderSize);
-  Put32(head, uint32_t(FWidth));
-  Put32(head, uint32_t(FHeight));  // positive: bottom-up
-  Put16(head, 1);                  // planes
-  Put16(head, uint32_t(bitCount));
-  Put32(head, masks ? BI_BITFIELDS : BI_RGB);
-  Put32(head, imageSize);
-  Put32(head, 0);  // horizontal resolution: unknown
-  Put32(head, 0);  // vertical resolution
-  Put32(head, colors);
-  Put32(head, 0);  // all colours important
+  AppendLE32(head, offBits + imageSize);  // bfSize
+  AppendLE32(head, 0);                    // bfReserved1, bfReserved2
+  AppendLE32(head, offBits);
+  AppendLE32(head, InfoHeaderSize);
+  AppendLE32(head, uint32_t(FWidth));
+  AppendLE32(head, uint32_t(FHeight));  // positive: bottom-up
+  AppendLE16(head, 1);                  // planes
+  AppendLE16(head, uint32_t(bitCount));
+  AppendLE32(head, masks ? BI_BITFIELDS : BI_RGB);
+  AppendLE32(head, imageSize);
+  AppendLE32(head, 0);  // horizontal resolution: unknown
+  AppendLE32(head, 0);  // vertical resolution
+  AppendLE32(head, colors);
+  AppendLE32(head, 0);  // all colours important
   if (masks) {
-    Put32(head, 0xF800);
-    Put32(head, 0x07E0);
-    Put32(head, 0x001F);
+    AppendLE32(head, 0xF800);
+    AppendLE32(head, 0x07E0);
+    AppendLE32(head, 0x001F);
   }
   for (uint32_t i = 0; i < colors; ++i) {
     head.push_back(FColors[i].rgbBlue);

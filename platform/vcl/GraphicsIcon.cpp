@@ -1,11 +1,14 @@
 // Graphics: icons, read from and written as .ico file images, drawn with DrawIconEx.
 #include "Consts.h"
 #include "Graphics.h"
+#include "VclByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
 
 VCL_IMPLEMENT_CLASS(TIcon)
+
+using namespace vcl_detail;
 
 namespace {
 constexpr size_t DirSize = 6;
@@ -14,36 +17,23 @@ constexpr unsigned char PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic(SInvalidIcon); }
 
-uint16_t Get16(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Get32(const unsigned char* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
-void Put16(std::vector<unsigned char>& out, uint32_t v)
-{
-  out.push_back(static_cast<unsigned char>(v));
-  out.push_back(static_cast<unsigned char>(v >> 8));
-}
-void Put32(std::vector<unsigned char>& out, uint32_t v)
-{
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 // An icon image is a PNG, or a DIB of twice the icon's height: colour rows, then the 1-bit mask.
 void CheckImage(const unsigned char* image, size_t size)
 {
   if (size >= sizeof PngSignature && std::memcmp(image, PngSignature, sizeof PngSignature) == 0) return;
-  if (size < 40 || Get32(image) < 40 || Get32(image) > size) Invalid();
-  const int32_t width = int32_t(Get32(image + 4));
-  const int32_t height = int32_t(Get32(image + 8));
-  const uint32_t bitCount = Get16(image + 14);
-  if (width <= 0 || width > 1024 || height <= 0 || height > 2048 || Get16(image + 12) != 1) Invalid();
+  if (size < 40 || ReadLE32(image) < 40 || ReadLE32(image) > size) Invalid();
+  const int32_t width = int32_t(ReadLE32(image + 4));
+  const int32_t height = int32_t(ReadLE32(image + 8));
+  const uint32_t bitCount = ReadLE16(image + 14);
+  if (width <= 0 || width > 1024 || height <= 0 || height > 2048 || ReadLE16(image + 12) != 1) Invalid();
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) Invalid();
   const uint64_t rows = uint64_t(height) / 2;
   const uint64_t colorStride = ((uint64_t(width) * bitCount + 31) / 32) * 4;
   const uint64_t maskStride = ((uint64_t(width) + 31) / 32) * 4;
-  uint64_t colors = Get32(image + 32);
+  uint64_t colors = ReadLE32(image + 32);
   if (bitCount <= 8 && colors == 0) colors = uint64_t(1) << bitCount;
   if (colors > 256) Invalid();
-  if (uint64_t(Get32(image)) + colors * 4 + rows * (colorStride + maskStride) > size) Invalid();
+  if (uint64_t(ReadLE32(image)) + colors * 4 + rows * (colorStride + maskStride) > size) Invalid();
 }
 }  // namespace
 
@@ -119,8 +109,8 @@ void TIcon::LoadFromStream(TStream* stream)
 {
   std::vector<unsigned char> data(DirSize);
   if (stream->Read(data.data(), int(DirSize)) != int(DirSize)) Invalid();
-  const size_t count = Get16(data.data() + 4);
-  if (Get16(data.data()) != 0 || Get16(data.data() + 2) != 1 || count == 0) Invalid();
+  const size_t count = ReadLE16(data.data() + 4);
+  if (ReadLE16(data.data()) != 0 || ReadLE16(data.data() + 2) != 1 || count == 0) Invalid();
   data.resize(DirSize + count * EntrySize);
   const int dirBytes = int(count * EntrySize);
   if (stream->Read(data.data() + DirSize, dirBytes) != dirBytes) Invalid();
@@ -128,7 +118,7 @@ void TIcon::LoadFromStream(TStream* stream)
   size_t end = data.size();
   for (size_t i = 0; i < count; ++i) {
     const unsigned char* e = data.data() + DirSize + i * EntrySize;
-    TEntry entry{e[0] ? e[0] : 256, e[1] ? e[1] : 256, Get32(e + 12), Get32(e + 8)};
+    TEntry entry{e[0] ? e[0] : 256, e[1] ? e[1] : 256, ReadLE32(e + 12), ReadLE32(e + 8)};
     if (entry.Offset < data.size() || entry.Size == 0 || entry.Size > 0x4000000) Invalid();
     end = std::max(end, entry.Offset + entry.Size);
     entries.push_back(entry);
@@ -178,23 +168,23 @@ void TIcon::SaveToStream(TStream* stream)
   const uint32_t maskBytes = ((uint32_t(width) + 31) / 32) * 4 * uint32_t(height);
   const uint32_t imageSize = 40 + colorBytes + maskBytes;
   std::vector<unsigned char> out;
-  Put16(out, 0);
-  Put16(out, 1);  // an icon
-  Put16(out, 1);  // one image
+  AppendLE16(out, 0);
+  AppendLE16(out, 1);  // an icon
+  AppendLE16(out, 1);  // one image
   out.push_back(static_cast<unsigned char>(width & 0xFF));  // 256 is written as 0
   out.push_back(static_cast<unsigned char>(height & 0xFF));
   out.push_back(0);  // no palette
   out.push_back(0);
-  Put16(out, 1);
-  Put16(out, 32);
-  Put32(out, imageSize);
-  Put32(out, uint32_t(DirSize + EntrySize));
-  Put32(out, 40);
-  Put32(out, uint32_t(width));
-  Put32(out, uint32_t(height) * 2);
-  Put16(out, 1);
-  Put16(out, 32);
-  for (int i = 0; i < 6; ++i) Put32(out, 0);
+  AppendLE16(out, 1);
+  AppendLE16(out, 32);
+  AppendLE32(out, imageSize);
+  AppendLE32(out, uint32_t(DirSize + EntrySize));
+  AppendLE32(out, 40);
+  AppendLE32(out, uint32_t(width));
+  AppendLE32(out, uint32_t(height) * 2);
+  AppendLE16(out, 1);
+  AppendLE16(out, 32);
+  for (int i = 0; i < 6; ++i) AppendLE32(out, 0);
   const auto* c = static_cast<const unsigned char*>(colorBits);
   const auto* m = static_cast<const unsigned char*>(maskBits);
   out.insert(out.end(), c, c + colorBytes);

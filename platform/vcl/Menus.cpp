@@ -50,7 +50,8 @@ std::vector<TMenuItem*>& AllItems()
   return items;
 }
 
-// The hidden window that owns popup menus while they are up.
+// The hidden window that owns popup menus while they are up. Without it the menu would have no
+// owner to report the chosen item to (nor to close when the user clicks elsewhere): raise instead.
 HWND PopupOwner()
 {
   static HWND window = nullptr;
@@ -59,9 +60,13 @@ HWND PopupOwner()
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"TPopupList";
-  RegisterClassW(&wc);
+  WNDCLASSW existing{};
+  if (!GetClassInfoW(wc.hInstance, wc.lpszClassName, &existing) && !RegisterClassW(&wc) &&
+      GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    RaiseLastOSError();
   window = CreateWindowExW(WS_EX_TOOLWINDOW, L"TPopupList", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                            wc.hInstance, nullptr);
+  if (!window) RaiseLastOSError();
   return window;
 }
 

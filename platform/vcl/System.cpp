@@ -418,3 +418,15 @@ int TUnitInit::Users(const char* unitName)
   const UnitEntry* entry = FindUnit(unitName);
   return entry ? entry->users : 0;
 }
+
+// ---------------------------------------------------------------------------------------------------
+// Modules
+
+HINSTANCE FindHInstance(const void* address)
+{
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          static_cast<LPCWSTR>(address), &module))
+    return nullptr;
+  return module;
+}

@@ -312,6 +312,10 @@ private:
 int ParamCount();
 AnsiString ParamStr(int index);
 
+// The module (program or package) whose image holds address, null for an address in none; the
+// module's count is left as it is. Window classes and resources of a package are its own module's.
+HINSTANCE FindHInstance(const void* address);
+
 namespace vcl_detail {
 // The parameters of a command line, the program's name first.
 std::vector<AnsiString> SplitCommandLine(const wchar_t* commandLine);

@@ -2,6 +2,7 @@
 
 #include <process.h>
 
+#include <atomic>
 #include <deque>
 #include <memory>
 
@@ -38,6 +39,15 @@ public:
   HANDLE Event() const { return event_; }
   HWND Window() const { return window_; }
   void SetWindow(HWND window) { window_ = window; }
+  // Whether the window could not be made the last time the main thread tried, and the system's
+  // reason (0 when it gave none, as when a hook refused the window).
+  bool WindowFailed() const { return windowFailed_; }
+  DWORD WindowError() const { return windowError_; }
+  void SetWindowFailure(bool failed, DWORD error)
+  {
+    windowError_ = error;
+    windowFailed_ = failed;
+  }
 
   void Push(SyncRequest* request)
   {
@@ -63,7 +73,9 @@ public:
 private:
   CRITICAL_SECTION lock_;
   HANDLE event_;
-  HWND window_ = nullptr;
+  std::atomic<HWND> window_{nullptr};
+  std::atomic<bool> windowFailed_{false};
+  std::atomic<DWORD> windowError_{0};
   std::deque<SyncRequest*> requests_;
 };
 
@@ -75,23 +87,47 @@ SyncQueue& Queue()
 
 LRESULT CALLBACK SyncWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  // A window destroyed behind our back is made again on the main thread's next use.
+  if (message == WM_NCDESTROY && Queue().Window() == window) Queue().SetWindow(nullptr);
   if (message != WM_VCL_SYNCHRONIZE) return DefWindowProcW(window, message, wParam, lParam);
   // CheckSynchronize keeps each call's exception for its caller; nothing escapes here.
   CheckSynchronize();
   return 0;
 }
 
-// Made on the main thread the first time the main thread touches threads, so that posted wake-ups
-// reach a message loop on that thread.
-void EnsureSyncWindow()
+// RaiseLastOSError's exception for an error kept from earlier (0: the system gave no reason).
+[[noreturn]] void RaiseOSError(DWORD error)
 {
-  if (GetCurrentThreadId() != g_mainThreadID || Queue().Window()) return;
+  SetLastError(error);
+  RaiseLastOSError();
+}
+
+// Made on the main thread the first time the main thread touches threads, so that posted wake-ups
+// reach a message loop on that thread. Answers false when it cannot be made, and keeps that, so
+// that a Synchronize from another thread raises instead of waiting for a wake-up that can never
+// come. Other threads leave it to the main thread.
+bool EnsureSyncWindow()
+{
+  if (GetCurrentThreadId() != g_mainThreadID || Queue().Window()) return true;
   WNDCLASSW wc{};
   wc.lpfnWndProc = SyncWindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kSyncWindowClass;
-  RegisterClassW(&wc);
-  Queue().SetWindow(CreateWindowExW(0, kSyncWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
+  WNDCLASSW existing{};
+  // A class left registered by an earlier window of ours is fine.
+  if (!GetClassInfoW(wc.hInstance, kSyncWindowClass, &existing) && !RegisterClassW(&wc) &&
+      GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    Queue().SetWindowFailure(true, GetLastError());
+    return false;
+  }
+  const HWND window = CreateWindowExW(0, kSyncWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+  if (!window) {
+    Queue().SetWindowFailure(true, GetLastError());
+    return false;
+  }
+  Queue().SetWindow(window);
+  Queue().SetWindowFailure(false, 0);
+  return true;
 }
 
 void RunRequest(SyncRequest& request)
@@ -139,6 +175,8 @@ void TThread::Synchronize(TThread*, const TThreadMethod& method)
   }
   SyncRequest request;
   request.method = method;
+  // Without the window nothing would wake the main thread's message loop: say so rather than wait.
+  if (!Queue().Window() && Queue().WindowFailed()) RaiseOSError(Queue().WindowError());
   request.done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!request.done) RaiseLastOSError();
   Queue().Push(&request);
@@ -161,7 +199,7 @@ void TThread::BeforeDestruction()
 
 TThread::TThread(bool createSuspended)
 {
-  EnsureSyncWindow();
+  if (!EnsureSyncWindow()) RaiseOSError(Queue().WindowError());
   unsigned id = 0;
   // Always made suspended, so that the fields are set before the thread can look at them.
   const uintptr_t handle = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);

@@ -66,53 +66,60 @@ HRESULT STDMETHODCALLTYPE CBaseFilter::GetSyncSource(IReferenceClock** pClock)
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::Stop()
 {
-  CAutoLock lock(m_pLock);
-  HRESULT result = S_OK;
-  if (m_State != State_Stopped) {
-    for (int i = 0, n = GetPinCount(); i < n; ++i) {
-      CBasePin* pin = GetPin(i);
-      if (!pin || !pin->IsConnected()) continue;
-      HRESULT hr = pin->Inactive();
-      if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    HRESULT result = S_OK;
+    if (m_State != State_Stopped) {
+      for (int i = 0, n = GetPinCount(); i < n; ++i) {
+        CBasePin* pin = GetPin(i);
+        if (!pin || !pin->IsConnected()) continue;
+        // Every pin is told, whatever one of them does.
+        const HRESULT hr = Guarded([&] { return pin->Inactive(); });
+        if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+      }
     }
-  }
-  m_State = State_Stopped;
-  return result;
+    m_State = State_Stopped;
+    return result;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::Pause()
 {
-  CAutoLock lock(m_pLock);
-  if (m_State == State_Stopped) {
-    for (int i = 0, n = GetPinCount(); i < n; ++i) {
-      CBasePin* pin = GetPin(i);
-      if (!pin || !pin->IsConnected()) continue;
-      HRESULT hr = pin->Active();
-      if (FAILED(hr)) return hr;
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    if (m_State == State_Stopped) {
+      for (int i = 0, n = GetPinCount(); i < n; ++i) {
+        CBasePin* pin = GetPin(i);
+        if (!pin || !pin->IsConnected()) continue;
+        HRESULT hr = pin->Active();
+        if (FAILED(hr)) return hr;
+      }
     }
-  }
-  m_State = State_Paused;
-  return S_OK;
+    m_State = State_Paused;
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::Run(REFERENCE_TIME tStart)
 {
-  CAutoLock lock(m_pLock);
-  m_tStart = tStart;
-  if (m_State == State_Stopped) {
-    HRESULT hr = Pause();
-    if (FAILED(hr)) return hr;
-  }
-  if (m_State != State_Running) {
-    for (int i = 0, n = GetPinCount(); i < n; ++i) {
-      CBasePin* pin = GetPin(i);
-      if (!pin || !pin->IsConnected()) continue;
-      HRESULT hr = pin->Run(tStart);
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    m_tStart = tStart;
+    if (m_State == State_Stopped) {
+      HRESULT hr = Pause();
       if (FAILED(hr)) return hr;
     }
-  }
-  m_State = State_Running;
-  return S_OK;
+    if (m_State != State_Running) {
+      for (int i = 0, n = GetPinCount(); i < n; ++i) {
+        CBasePin* pin = GetPin(i);
+        if (!pin || !pin->IsConnected()) continue;
+        HRESULT hr = pin->Run(tStart);
+        if (FAILED(hr)) return hr;
+      }
+    }
+    m_State = State_Running;
+    return S_OK;
+  });
 }
 
 HRESULT CBaseFilter::StreamTime(REFERENCE_TIME* rtStream)
@@ -129,8 +136,11 @@ HRESULT CBaseFilter::StreamTime(REFERENCE_TIME* rtStream)
 HRESULT STDMETHODCALLTYPE CBaseFilter::EnumPins(IEnumPins** ppEnum)
 {
   if (!ppEnum) return E_POINTER;
-  *ppEnum = new (std::nothrow) CEnumPins(this, nullptr);
-  return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  *ppEnum = nullptr;
+  return Guarded([&]() -> HRESULT {
+    *ppEnum = new (std::nothrow) CEnumPins(this, nullptr);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::FindPin(LPCWSTR Id, IPin** ppPin)
@@ -138,15 +148,17 @@ HRESULT STDMETHODCALLTYPE CBaseFilter::FindPin(LPCWSTR Id, IPin** ppPin)
   if (!ppPin) return E_POINTER;
   *ppPin = nullptr;
   if (!Id) return E_POINTER;
-  CAutoLock lock(m_pLock);
-  for (int i = 0, n = GetPinCount(); i < n; ++i) {
-    CBasePin* pin = GetPin(i);
-    if (!pin || lstrcmpW(pin->Name(), Id) != 0) continue;
-    *ppPin = pin;
-    pin->AddRef();
-    return S_OK;
-  }
-  return VFW_E_NOT_FOUND;
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    for (int i = 0, n = GetPinCount(); i < n; ++i) {
+      CBasePin* pin = GetPin(i);
+      if (!pin || lstrcmpW(pin->Name(), Id) != 0) continue;
+      *ppPin = pin;
+      pin->AddRef();
+      return S_OK;
+    }
+    return VFW_E_NOT_FOUND;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::QueryFilterInfo(FILTER_INFO* pInfo)
@@ -169,12 +181,10 @@ HRESULT STDMETHODCALLTYPE CBaseFilter::JoinFilterGraph(IFilterGraph* pGraph, LPC
   } else {
     m_pSink = nullptr;
   }
-  try {
+  return Guarded([&] {
     m_Name = pName ? pName : L"";
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
@@ -203,26 +213,30 @@ struct FilterMapper {
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::Register()
 {
-  LPAMOVIESETUP_FILTER setup = GetSetupData();
-  if (!setup) return S_FALSE;
-  FilterMapper mapper;
-  if (!mapper.p) return E_FAIL;
-  REGFILTER2 reg = {};
-  reg.dwVersion = 1;
-  reg.dwMerit = setup->dwMerit;
-  reg.cPins = setup->nPins;
-  reg.rgPins = setup->lpPin;
-  return mapper.p->RegisterFilter(*setup->clsID, setup->strName, nullptr, &CLSID_LegacyAmFilterCategory, nullptr,
-                                  &reg);
+  return Guarded([&]() -> HRESULT {
+    LPAMOVIESETUP_FILTER setup = GetSetupData();
+    if (!setup) return S_FALSE;
+    FilterMapper mapper;
+    if (!mapper.p) return E_FAIL;
+    REGFILTER2 reg = {};
+    reg.dwVersion = 1;
+    reg.dwMerit = setup->dwMerit;
+    reg.cPins = setup->nPins;
+    reg.rgPins = setup->lpPin;
+    return mapper.p->RegisterFilter(*setup->clsID, setup->strName, nullptr, &CLSID_LegacyAmFilterCategory, nullptr,
+                                    &reg);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseFilter::Unregister()
 {
-  LPAMOVIESETUP_FILTER setup = GetSetupData();
-  if (!setup) return S_FALSE;
-  FilterMapper mapper;
-  if (!mapper.p) return E_FAIL;
-  return mapper.p->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, *setup->clsID);
+  return Guarded([&]() -> HRESULT {
+    LPAMOVIESETUP_FILTER setup = GetSetupData();
+    if (!setup) return S_FALSE;
+    FilterMapper mapper;
+    if (!mapper.p) return E_FAIL;
+    return mapper.p->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, *setup->clsID);
+  });
 }
 
 HRESULT CBaseFilter::NotifyEvent(long EventCode, LONG_PTR EventParam1, LONG_PTR EventParam2)
@@ -278,43 +292,51 @@ HRESULT STDMETHODCALLTYPE CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcF
   if (!ppPins) return E_POINTER;
   if (!pcFetched && cPins > 1) return E_INVALIDARG;
   if (pcFetched) *pcFetched = 0;
-  if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-  ULONG fetched = 0;
-  int count = m_pFilter->GetPinCount();
-  while (fetched < cPins && m_Position < count) {
-    CBasePin* pin = m_pFilter->GetPin(m_Position++);
-    if (!pin) continue;
-    pin->AddRef();
-    ppPins[fetched++] = pin;
-  }
-  if (pcFetched) *pcFetched = fetched;
-  return fetched == cPins ? S_OK : S_FALSE;
+  return Guarded([&]() -> HRESULT {
+    if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    ULONG fetched = 0;
+    int count = m_pFilter->GetPinCount();
+    while (fetched < cPins && m_Position < count) {
+      CBasePin* pin = m_pFilter->GetPin(m_Position++);
+      if (!pin) continue;
+      pin->AddRef();
+      ppPins[fetched++] = pin;
+    }
+    if (pcFetched) *pcFetched = fetched;
+    return fetched == cPins ? S_OK : S_FALSE;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CEnumPins::Skip(ULONG cPins)
 {
-  if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-  int left = m_pFilter->GetPinCount() - m_Position;
-  if (left < 0 || cPins > static_cast<ULONG>(left)) {
-    m_Position += left > 0 ? left : 0;
-    return S_FALSE;
-  }
-  m_Position += static_cast<int>(cPins);
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    int left = m_pFilter->GetPinCount() - m_Position;
+    if (left < 0 || cPins > static_cast<ULONG>(left)) {
+      m_Position += left > 0 ? left : 0;
+      return S_FALSE;
+    }
+    m_Position += static_cast<int>(cPins);
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CEnumPins::Reset()
 {
-  m_Version = m_pFilter->GetPinVersion();
-  m_Position = 0;
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    m_Version = m_pFilter->GetPinVersion();
+    m_Position = 0;
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CEnumPins::Clone(IEnumPins** ppEnum)
 {
   if (!ppEnum) return E_POINTER;
   *ppEnum = nullptr;
-  if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-  *ppEnum = new (std::nothrow) CEnumPins(m_pFilter, this);
-  return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  return Guarded([&]() -> HRESULT {
+    if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    *ppEnum = new (std::nothrow) CEnumPins(m_pFilter, this);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }

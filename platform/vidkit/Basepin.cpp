@@ -48,18 +48,20 @@ ULONG STDMETHODCALLTYPE CBasePin::NonDelegatingRelease() { return m_pFilter->Rel
 HRESULT STDMETHODCALLTYPE CBasePin::Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt)
 {
   if (!pReceivePin) return E_POINTER;
-  CAutoLock lock(m_pLock);
-  if (m_Connected) return VFW_E_ALREADY_CONNECTED;
-  if (!IsStopped() && !m_bCanReconnectWhenActive) return VFW_E_NOT_STOPPED;
-  HRESULT hr = S_OK;
-  CMediaType wanted;
-  if (pmt) {
-    hr = wanted.Set(*pmt);
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    if (m_Connected) return VFW_E_ALREADY_CONNECTED;
+    if (!IsStopped() && !m_bCanReconnectWhenActive) return VFW_E_NOT_STOPPED;
+    HRESULT hr = S_OK;
+    CMediaType wanted;
+    if (pmt) {
+      hr = wanted.Set(*pmt);
+      if (FAILED(hr)) return hr;
+    }
+    hr = AgreeMediaType(pReceivePin, pmt ? &wanted : nullptr);
     if (FAILED(hr)) return hr;
-  }
-  hr = AgreeMediaType(pReceivePin, pmt ? &wanted : nullptr);
-  if (FAILED(hr)) return hr;
-  return S_OK;
+    return S_OK;
+  });
 }
 
 HRESULT CBasePin::AgreeMediaType(IPin* pReceivePin, const CMediaType* pmt)
@@ -103,69 +105,63 @@ HRESULT CBasePin::TryMediaTypes(IPin* pReceivePin, const CMediaType* pmt, IEnumM
 
 HRESULT CBasePin::AttemptConnection(IPin* pReceivePin, const CMediaType* pmt)
 {
-  HRESULT hr = CheckConnect(pReceivePin);
-  if (FAILED(hr)) {
-    BreakConnect();
-    return hr;
-  }
-  hr = CheckMediaType(pmt);
-  if (hr != S_OK) {
-    BreakConnect();
-    return SUCCEEDED(hr) ? VFW_E_TYPE_NOT_ACCEPTED : hr;
-  }
-  // Connected before the receiver hears of it: it may call us back (a parser reads the stream
-  // inside ReceiveConnection).
-  m_Connected = pReceivePin;
-  m_Connected->AddRef();
-  hr = SetMediaType(pmt);
-  if (SUCCEEDED(hr)) {
-    hr = pReceivePin->ReceiveConnection(static_cast<IPin*>(this), pmt);
-    if (SUCCEEDED(hr)) {
-      hr = CompleteConnect(pReceivePin);
-      if (SUCCEEDED(hr)) return S_OK;
-      pReceivePin->Disconnect();
-    }
-  }
-  m_Connected->Release();
-  m_Connected = nullptr;
-  BreakConnect();
-  return hr;
+  return MakeConnection(pReceivePin, pmt, true);
 }
 
 HRESULT STDMETHODCALLTYPE CBasePin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt)
 {
   if (!pConnector || !pmt) return E_POINTER;
-  CAutoLock lock(m_pLock);
-  if (m_Connected) return VFW_E_ALREADY_CONNECTED;
-  if (!IsStopped() && !m_bCanReconnectWhenActive) return VFW_E_NOT_STOPPED;
-  HRESULT hr = CheckConnect(pConnector);
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    if (m_Connected) return VFW_E_ALREADY_CONNECTED;
+    if (!IsStopped() && !m_bCanReconnectWhenActive) return VFW_E_NOT_STOPPED;
+    CMediaType type;
+    const HRESULT hr = type.Set(*pmt);
+    if (FAILED(hr)) return hr;
+    return MakeConnection(pConnector, &type, false);
+  });
+}
+
+// Both ends connect the same way. Every hook runs guarded, so one that throws fails the connection
+// as a failure code would, and what was done is undone: the pin is left unconnected.
+HRESULT CBasePin::MakeConnection(IPin* peer, const CMediaType* pmt, bool callReceiver)
+{
+  HRESULT hr = Guarded([&] { return CheckConnect(peer); });
   if (FAILED(hr)) {
-    BreakConnect();
+    Guarded([&] { return BreakConnect(); });
     return hr;
   }
-  CMediaType type;
-  hr = type.Set(*pmt);
-  if (SUCCEEDED(hr)) hr = CheckMediaType(&type);
+  hr = Guarded([&] { return CheckMediaType(pmt); });
   if (hr != S_OK) {
-    BreakConnect();
+    Guarded([&] { return BreakConnect(); });
     return SUCCEEDED(hr) ? VFW_E_TYPE_NOT_ACCEPTED : hr;
   }
-  m_Connected = pConnector;
+  // Connected before the receiver hears of it: it may call us back (a parser reads the stream
+  // inside ReceiveConnection).
+  m_Connected = peer;
   m_Connected->AddRef();
-  hr = SetMediaType(&type);
-  if (SUCCEEDED(hr)) hr = CompleteConnect(pConnector);
+  hr = Guarded([&] { return SetMediaType(pmt); });
+  bool receiverConnected = false;
+  if (SUCCEEDED(hr) && callReceiver) {
+    hr = peer->ReceiveConnection(static_cast<IPin*>(this), pmt);
+    receiverConnected = SUCCEEDED(hr);
+  }
+  if (SUCCEEDED(hr)) hr = Guarded([&] { return CompleteConnect(peer); });
   if (SUCCEEDED(hr)) return S_OK;
+  if (receiverConnected) peer->Disconnect();
   m_Connected->Release();
   m_Connected = nullptr;
-  BreakConnect();
+  Guarded([&] { return BreakConnect(); });
   return hr;
 }
 
 HRESULT STDMETHODCALLTYPE CBasePin::Disconnect()
 {
-  CAutoLock lock(m_pLock);
-  if (!IsStopped()) return VFW_E_NOT_STOPPED;
-  return DisconnectInternal();
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    if (!IsStopped()) return VFW_E_NOT_STOPPED;
+    return DisconnectInternal();
+  });
 }
 
 HRESULT CBasePin::DisconnectInternal()
@@ -192,12 +188,14 @@ HRESULT STDMETHODCALLTYPE CBasePin::ConnectedTo(IPin** pPin)
 HRESULT STDMETHODCALLTYPE CBasePin::ConnectionMediaType(AM_MEDIA_TYPE* pmt)
 {
   if (!pmt) return E_POINTER;
-  CAutoLock lock(m_pLock);
-  if (!m_Connected) {
-    *pmt = AM_MEDIA_TYPE{};
-    return VFW_E_NOT_CONNECTED;
-  }
-  return CopyMediaType(pmt, &m_mt);
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(m_pLock);
+    if (!m_Connected) {
+      *pmt = AM_MEDIA_TYPE{};
+      return VFW_E_NOT_CONNECTED;
+    }
+    return CopyMediaType(pmt, &m_mt);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBasePin::QueryPinInfo(PIN_INFO* pInfo)
@@ -232,14 +230,18 @@ HRESULT STDMETHODCALLTYPE CBasePin::QueryAccept(const AM_MEDIA_TYPE* pmt)
   if (!pmt) return E_POINTER;
   CMediaType type;
   if (FAILED(type.Set(*pmt))) return E_OUTOFMEMORY;
-  return CheckMediaType(&type) == S_OK ? S_OK : S_FALSE;
+  // A hook that throws refuses the type.
+  return Guarded([&] { return CheckMediaType(&type); }) == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT STDMETHODCALLTYPE CBasePin::EnumMediaTypes(IEnumMediaTypes** ppEnum)
 {
   if (!ppEnum) return E_POINTER;
-  *ppEnum = new (std::nothrow) CEnumMediaTypes(this, nullptr);
-  return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  *ppEnum = nullptr;
+  return Guarded([&] {
+    *ppEnum = new (std::nothrow) CEnumMediaTypes(this, nullptr);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBasePin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
@@ -324,44 +326,53 @@ HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Next(ULONG cMediaTypes, AM_MEDIA_TYPE
   if (!ppMediaTypes) return E_POINTER;
   if (!pcFetched && cMediaTypes > 1) return E_INVALIDARG;
   if (pcFetched) *pcFetched = 0;
-  if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-  ULONG fetched = 0;
-  while (fetched < cMediaTypes) {
-    CMediaType type;
-    if (m_pPin->GetMediaType(m_Position, &type) != S_OK) break;
-    AM_MEDIA_TYPE* copy = CreateMediaType(&type);
-    if (!copy) break;
-    ++m_Position;
-    ppMediaTypes[fetched++] = copy;
-  }
-  if (pcFetched) *pcFetched = fetched;
-  return fetched == cMediaTypes ? S_OK : S_FALSE;
+  return Guarded([&]() -> HRESULT {
+    if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    ULONG fetched = 0;
+    while (fetched < cMediaTypes) {
+      // A pin's GetMediaType that throws ends the list, so the types already handed out stay owned.
+      CMediaType type;
+      if (Guarded([&] { return m_pPin->GetMediaType(m_Position, &type); }) != S_OK) break;
+      AM_MEDIA_TYPE* copy = CreateMediaType(&type);
+      if (!copy) break;
+      ++m_Position;
+      ppMediaTypes[fetched++] = copy;
+    }
+    if (pcFetched) *pcFetched = fetched;
+    return fetched == cMediaTypes ? S_OK : S_FALSE;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Skip(ULONG cMediaTypes)
 {
-  if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-  while (cMediaTypes > 0) {
-    CMediaType type;
-    if (m_pPin->GetMediaType(m_Position, &type) != S_OK) return S_FALSE;
-    ++m_Position;
-    --cMediaTypes;
-  }
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    while (cMediaTypes > 0) {
+      CMediaType type;
+      if (m_pPin->GetMediaType(m_Position, &type) != S_OK) return S_FALSE;
+      ++m_Position;
+      --cMediaTypes;
+    }
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Reset()
 {
-  m_Version = m_pPin->GetMediaTypeVersion();
-  m_Position = 0;
-  return S_OK;
+  return Guarded([&] {
+    m_Version = m_pPin->GetMediaTypeVersion();
+    m_Position = 0;
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum)
 {
   if (!ppEnum) return E_POINTER;
   *ppEnum = nullptr;
-  if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
-  *ppEnum = new (std::nothrow) CEnumMediaTypes(m_pPin, this);
-  return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  return Guarded([&]() -> HRESULT {
+    if (AreWeOutOfSync()) return VFW_E_ENUM_OUT_OF_SYNC;
+    *ppEnum = new (std::nothrow) CEnumMediaTypes(m_pPin, this);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }

@@ -84,6 +84,14 @@ protected:
   virtual HRESULT AttemptConnection(IPin* pReceivePin, const CMediaType* pmt);
   HRESULT DisconnectInternal();
 
+private:
+  // The connection sequence of both ends (Connect's attempts and ReceiveConnection): CheckConnect,
+  // CheckMediaType, connected, SetMediaType, the receiver's ReceiveConnection when callReceiver,
+  // CompleteConnect; on any failure what was done is undone and BreakConnect runs.
+  HRESULT MakeConnection(IPin* peer, const CMediaType* pmt, bool callReceiver);
+
+protected:
+
   std::wstring m_Name;
   IPin* m_Connected = nullptr;
   PIN_DIRECTION m_dir;

@@ -5,6 +5,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <new>
+
+#include "SysUtils.h"
+
 // The object's own IUnknown. Its table has exactly the three slots of IUnknown, in the same
 // order and calling convention, so a pointer to it serves as the object's identity IUnknown.
 struct INonDelegatingUnknown {
@@ -55,3 +59,20 @@ HRESULT GetInterface(LPUNKNOWN pUnk, void** ppv);
   }                                                                                             \
   ULONG STDMETHODCALLTYPE AddRef() override { return GetOwner()->AddRef(); }                   \
   ULONG STDMETHODCALLTYPE Release() override { return GetOwner()->Release(); }
+
+// Runs the body of a COM method (or a descendant's hook called from one) and answers its HRESULT
+// whatever happens inside: no exception may unwind into a COM caller, whose frames the unwinder
+// cannot pass. Memory running out is E_OUTOFMEMORY, a failed platform call (EOleSysError) its own
+// code, anything else E_UNEXPECTED.
+template <class F> HRESULT Guarded(F&& body) noexcept
+{
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (const EOleSysError& e) {
+    return e.ErrorCode;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}

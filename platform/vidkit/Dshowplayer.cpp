@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "ComObj.h"
+#include "ControlsPublish.h"
 #include "Forms.h"
 #include "Messages.h"
+#include "Trace.h"
 
 namespace {
 
@@ -14,17 +17,8 @@ constexpr UINT WM_CARRYOUTSEEK = WM_APP + 2;
 constexpr UINT_PTR kPositionTimer = 1;
 constexpr UINT kPositionInterval = 250;  // ms
 constexpr LONGLONG kUnitsPerSecond = 10000000;
-const wchar_t kFullScreenClass[] = L"OstrelVideoFullScreen";
 
 TUnitInit DshowplayerUnitInit("Dshowplayer");
-
-HINSTANCE ThisModule()
-{
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 // True when some pin of the filter is connected.
 bool IsConnected(IBaseFilter* filter)
@@ -41,46 +35,22 @@ bool IsConnected(IBaseFilter* filter)
 
 }  // namespace
 
+// The panel's shared groups, less the font and pop-up menu a video has no use for.
 VCL_PUBLISHED(TQelCustomDShowPlayer)
 {
-  p.Property("Align", &TQelCustomDShowPlayer::GetAlign, &TQelCustomDShowPlayer::SetAlign).Default(alNone);
-  p.Property("Anchors", &TQelCustomDShowPlayer::GetAnchors, &TQelCustomDShowPlayer::SetAnchors)
-      .Default(TAnchors() << akLeft << akTop);
-  p.Property("BevelInner", &TQelCustomDShowPlayer::GetBevelInner, &TQelCustomDShowPlayer::SetBevelInner).Default(bvNone);
-  p.Property("BevelOuter", &TQelCustomDShowPlayer::GetBevelOuter, &TQelCustomDShowPlayer::SetBevelOuter).Default(bvRaised);
-  p.Property("BevelWidth", &TQelCustomDShowPlayer::GetBevelWidth, &TQelCustomDShowPlayer::SetBevelWidth).Default(1);
-  p.Property("BorderWidth", &TQelCustomDShowPlayer::GetBorderWidth, &TQelCustomDShowPlayer::SetBorderWidth).Default(0);
-  p.Property("BorderStyle", &TQelCustomDShowPlayer::GetBorderStyle, &TQelCustomDShowPlayer::SetBorderStyle).Default(bsNone);
-  p.Property("BiDiMode", &TQelCustomDShowPlayer::GetBiDiMode, &TQelCustomDShowPlayer::SetBiDiMode).Default(bdLeftToRight);
-  p.Property("Color", &TQelCustomDShowPlayer::GetColor, &TQelCustomDShowPlayer::SetColor)
-      .Stored(&TQelCustomDShowPlayer::IsColorStored);
-  p.Property("ParentBiDiMode", &TQelCustomDShowPlayer::GetParentBiDiMode, &TQelCustomDShowPlayer::SetParentBiDiMode)
-      .Default(true);
-  p.Property("ParentColor", &TQelCustomDShowPlayer::GetParentColor, &TQelCustomDShowPlayer::SetParentColor).Default(false);
-  p.Property("Cursor", &TQelCustomDShowPlayer::GetCursor, &TQelCustomDShowPlayer::SetCursor).Default(int(crDefault));
-  p.Property("Enabled", &TQelCustomDShowPlayer::GetEnabled, &TQelCustomDShowPlayer::SetEnabled).Default(true);
-  p.Property("Hint", &TQelCustomDShowPlayer::GetHint, &TQelCustomDShowPlayer::SetHint);
-  p.Property("ParentShowHint", &TQelCustomDShowPlayer::GetParentShowHint, &TQelCustomDShowPlayer::SetParentShowHint)
-      .Default(true);
-  p.Property("ShowHint", &TQelCustomDShowPlayer::GetShowHint, &TQelCustomDShowPlayer::SetShowHint)
-      .Stored(&TQelCustomDShowPlayer::IsShowHintStored);
-  p.Property("Visible", &TQelCustomDShowPlayer::GetVisible, &TQelCustomDShowPlayer::SetVisible).Default(true);
-  p.Property("TabOrder", &TQelCustomDShowPlayer::GetTabOrder, &TQelCustomDShowPlayer::SetTabOrder).Default(-1);
-  p.Property("TabStop", &TQelCustomDShowPlayer::GetTabStop, &TQelCustomDShowPlayer::SetTabStop).Default(true);
-  p.Property("Loop", &TQelCustomDShowPlayer::GetLoop, &TQelCustomDShowPlayer::SetLoop).Default(false);
-  p.Property("FileName", &TQelCustomDShowPlayer::GetFileName, &TQelCustomDShowPlayer::SetFileName);
-  p.Property("OnClick", &TQelCustomDShowPlayer::OnClick, &TQelCustomDShowPlayer::OnClick);
-  p.Property("OnDblClick", &TQelCustomDShowPlayer::OnDblClick, &TQelCustomDShowPlayer::OnDblClick);
-  p.Property("OnMouseDown", &TQelCustomDShowPlayer::OnMouseDown, &TQelCustomDShowPlayer::OnMouseDown);
-  p.Property("OnMouseMove", &TQelCustomDShowPlayer::OnMouseMove, &TQelCustomDShowPlayer::OnMouseMove);
-  p.Property("OnMouseUp", &TQelCustomDShowPlayer::OnMouseUp, &TQelCustomDShowPlayer::OnMouseUp);
-  p.Property("OnEnter", &TQelCustomDShowPlayer::OnEnter, &TQelCustomDShowPlayer::OnEnter);
-  p.Property("OnExit", &TQelCustomDShowPlayer::OnExit, &TQelCustomDShowPlayer::OnExit);
-  p.Property("OnKeyDown", &TQelCustomDShowPlayer::OnKeyDown, &TQelCustomDShowPlayer::OnKeyDown);
-  p.Property("OnKeyPress", &TQelCustomDShowPlayer::OnKeyPress, &TQelCustomDShowPlayer::OnKeyPress);
-  p.Property("OnKeyUp", &TQelCustomDShowPlayer::OnKeyUp, &TQelCustomDShowPlayer::OnKeyUp);
-  p.Property("OnResize", &TQelCustomDShowPlayer::OnResize, &TQelCustomDShowPlayer::OnResize);
-  p.Property("OnPositionChange", &TQelCustomDShowPlayer::OnPositionChange, &TQelCustomDShowPlayer::OnPositionChange);
+  using namespace vcl_detail;
+  using T = TQelCustomDShowPlayer;
+  PublishAlign(p);
+  PublishBevels(p);
+  PublishLook(p, false, WithFont::No);
+  PublishState(p, WithPopupMenu::No);
+  PublishTabs(p, true);
+  p.Property("Loop", &T::GetLoop, &T::SetLoop).Default(false);
+  p.Property("FileName", &T::GetFileName, &T::SetFileName);
+  PublishMouseEvents(p);
+  PublishFocusEvents(p);
+  p.Property("OnResize", &T::OnResize, &T::OnResize);
+  p.Property("OnPositionChange", &T::OnPositionChange, &T::OnPositionChange);
 }
 
 TQelCustomDShowPlayer::TQelCustomDShowPlayer(TOwnerArg owner) : TCustomPanel(owner)
@@ -130,10 +100,14 @@ void TQelCustomDShowPlayer::Open(const AnsiString& fileName)
                                    reinterpret_cast<void**>(&FVideoRenderer))) &&
         FAILED(FGraphBuilder->AddFilter(FVideoRenderer, L"Video Renderer")))
       FVideoRenderer.Release();
+    OSTREL_TRACE(graph, "rendering %s", fileName.c_str());
     if (!Render(fileName)) OleCheck(VFW_E_CANNOT_RENDER);
     // A file without a picture leaves the renderer unconnected: out it goes, so that no empty
     // window ever shows.
-    if (FVideoRenderer && !IsConnected(FVideoRenderer)) FGraphBuilder->RemoveFilter(FVideoRenderer);
+    if (FVideoRenderer && !IsConnected(FVideoRenderer)) {
+      OSTREL_TRACE(graph, "no picture: the video renderer leaves the graph");
+      FGraphBuilder->RemoveFilter(FVideoRenderer);
+    }
     FVideoRenderer.Release();
 
     FMediaControl = FGraphBuilder.Supports<IMediaControl>(IID_IMediaControl);
@@ -150,6 +124,10 @@ void TQelCustomDShowPlayer::Open(const AnsiString& fileName)
     FMediaSeeking->SetTimeFormat(&TIME_FORMAT_MEDIA_TIME);
     PrepareVideo();
     ApplyVolume();
+  } catch (const std::exception& e) {
+    OSTREL_TRACE(graph, "%s cannot be opened: %s", fileName.c_str(), e.what());
+    ReleaseGraph();
+    throw;
   } catch (...) {
     ReleaseGraph();
     throw;
@@ -267,27 +245,21 @@ void TQelCustomDShowPlayer::SetFullScreen(bool value)
   if (value == GetFullScreen()) return;
   if (value) {
     if (!FVideoWindow || !HandleAllocated()) return;
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = &TQelCustomDShowPlayer::FullScreenWndProc;
-      wc.hInstance = ThisModule();
-      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-      wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-      wc.lpszClassName = kFullScreenClass;
-      registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(GetHandle(), MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& r = monitor.rcMonitor;
-    // The window never takes the activation: the keys stay with the control, which keeps the focus
-    // under it, however late the platform settles a change of the active window.
-    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kFullScreenClass, L"", WS_POPUP | WS_CLIPCHILDREN,
-                                  r.left, r.top, r.right - r.left, r.bottom - r.top, GetAncestor(GetHandle(), GA_ROOT),
-                                  nullptr, ThisModule(), nullptr);
-    if (!window) RaiseLastOSError();
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // A utility window of the runtime, made into a black popup over the whole monitor, owned by the
+    // control's form. It never takes the activation: the keys stay with the control, which keeps the
+    // focus under it, however late the platform settles a change of the active window.
+    auto handle = std::make_shared<HWND>(nullptr);
+    HWND window = AllocateHWnd([this, handle](TMessage& message) { FullScreenMessage(*handle, message); });
+    *handle = window;
+    SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP | WS_CLIPCHILDREN);
+    SetWindowLongPtrW(window, GWL_EXSTYLE, WS_EX_NOACTIVATE);
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(GetAncestor(GetHandle(), GA_ROOT)));
+    SetWindowPos(window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | SWP_FRAMECHANGED);
     FFullScreenWindow = window;
     FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(window));
     PlaceVideo();
@@ -300,41 +272,58 @@ void TQelCustomDShowPlayer::SetFullScreen(bool value)
       FVideoWindow->put_Owner(reinterpret_cast<OAHWND>(GetHandle()));
       PlaceVideo();
     }
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
+    DeallocateHWnd(window);
     if (CanFocus()) SetFocus();
   }
 }
 
-// Keys pressed in full screen go to the control as if it had the focus.
-LRESULT CALLBACK TQelCustomDShowPlayer::FullScreenWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+// The full-screen window: keys and clicks go to the control as if it had the focus.
+void TQelCustomDShowPlayer::FullScreenMessage(HWND window, TMessage& message)
 {
-  auto* player = reinterpret_cast<TQelCustomDShowPlayer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!player) return DefWindowProcW(window, msg, wParam, lParam);
-  try {
-    switch (msg) {
-      case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_CHAR:
-        if (player->HandleAllocated()) return SendMessageW(player->GetHandle(), msg, wParam, lParam);
-        break;
-      case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP:
-        if (player->HandleAllocated()) return SendMessageW(player->GetHandle(), msg, wParam, lParam);
-        break;
-      case WM_MOUSEACTIVATE:
-        return MA_NOACTIVATE;
-      case WM_SETFOCUS:
-        // Should the platform hand this window the focus after all, the keys go back to the control.
-        if (player->CanFocus()) player->SetFocus();
-        return 0;
-      case WM_CLOSE:
-        player->SetFullScreen(false);
-        return 0;
-      default: break;
+  switch (message.Msg) {
+    case WM_KEYDOWN: case WM_KEYUP: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_CHAR:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+      if (HandleAllocated()) {
+        message.Result = SendMessageW(GetHandle(), message.Msg, message.WParam, message.LParam);
+        return;
+      }
+      break;
+    case WM_MOUSEACTIVATE:
+      message.Result = MA_NOACTIVATE;
+      return;
+    case WM_SETFOCUS:
+      // Should the platform hand this window the focus after all, the keys go back to the control.
+      if (window == FFullScreenWindow && CanFocus()) SetFocus();
+      return;
+    case WM_ERASEBKGND: {
+      RECT area{};
+      ::GetClientRect(window, &area);
+      FillRect(reinterpret_cast<HDC>(message.WParam), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      message.Result = 1;
+      return;
     }
-  } catch (...) {
-    HandleCallbackException(player);
-    return 0;
+    case WM_SETCURSOR:
+      if (LOWORD(message.LParam) == HTCLIENT) {
+        ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        message.Result = TRUE;
+        return;
+      }
+      break;
+    case WM_CLOSE:
+      if (window == FFullScreenWindow) SetFullScreen(false);
+      return;
+    default: break;
   }
-  return DefWindowProcW(window, msg, wParam, lParam);
+  message.Result = DefWindowProcW(window, message.Msg, message.WParam, message.LParam);
+}
+
+bool TQelCustomDShowPlayer::GetNativeVideoSize(int& width, int& height)
+{
+  long w = 0, h = 0;
+  if (!FBasicVideo || FAILED(FBasicVideo->GetVideoSize(&w, &h)) || w <= 0 || h <= 0) return false;
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
 }
 
 // ---- transport ---------------------------------------------------------------------------------------
@@ -418,6 +407,7 @@ void TQelCustomDShowPlayer::Seek(LONGLONG target)
 {
   const unsigned char state = GetState();
   // Stop, move, and back: seeking a running or paused graph with sound can hang Wine's graph.
+  OSTREL_TRACE(graph, "seek to %lld (state %u): stop, move, back", static_cast<long long>(target), state);
   FMediaControl->Stop();
   FMediaSeeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
   if (state == 1)
@@ -493,6 +483,7 @@ void TQelCustomDShowPlayer::GraphEvents()
     LONG_PTR first = 0, second = 0;
     if (FMediaEvent->GetEvent(&code, &first, &second, 0) != S_OK) break;
     FMediaEvent->FreeEventParams(code, first, second);
+    OSTREL_TRACE(graph, "event 0x%lx", code);
     if (code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT) complete = true;
   }
   if (!complete || !FMediaControl) return;

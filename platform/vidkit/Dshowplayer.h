@@ -73,6 +73,8 @@ public:
   void SetVideoSize(int width, int height);
   // True when the open file has a picture.
   bool HasVideo() const { return FVideoWindow.IsBound(); }
+  // The picture's own size; false with no picture.
+  bool GetNativeVideoSize(int& width, int& height);
 
   bool GetLoop() const { return FLoop; }
   void SetLoop(bool value) { FLoop = value; }
@@ -119,7 +121,7 @@ private:
   void UpdateTimer();
   void GraphEvents();
   void NotifyWndProc(TMessage& message);
-  static LRESULT CALLBACK FullScreenWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  void FullScreenMessage(HWND window, TMessage& message);
 
   HWND FNotifyWindow = nullptr;
   HWND FFullScreenWindow = nullptr;

@@ -239,19 +239,21 @@ HRESULT STDMETHODCALLTYPE CBaseAllocator::SetProperties(ALLOCATOR_PROPERTIES* pR
                                                         ALLOCATOR_PROPERTIES* pActual)
 {
   if (!pRequest || !pActual) return E_POINTER;
-  CAutoLock lock(&m_Lock);
-  if (m_bCommitted) return VFW_E_ALREADY_COMMITTED;
-  if (OutstandingCount() > 0) return VFW_E_BUFFERS_OUTSTANDING;
-  ALLOCATOR_PROPERTIES granted{};
-  HRESULT hr = Grant(*pRequest, granted);
-  if (FAILED(hr)) return hr;
-  m_lCount = granted.cBuffers;
-  m_lSize = granted.cbBuffer;
-  m_lAlignment = granted.cbAlign;
-  m_lPrefix = granted.cbPrefix;
-  m_bChanged = true;
-  *pActual = granted;
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(&m_Lock);
+    if (m_bCommitted) return VFW_E_ALREADY_COMMITTED;
+    if (OutstandingCount() > 0) return VFW_E_BUFFERS_OUTSTANDING;
+    ALLOCATOR_PROPERTIES granted{};
+    HRESULT hr = Grant(*pRequest, granted);
+    if (FAILED(hr)) return hr;
+    m_lCount = granted.cBuffers;
+    m_lSize = granted.cbBuffer;
+    m_lAlignment = granted.cbAlign;
+    m_lPrefix = granted.cbPrefix;
+    m_bChanged = true;
+    *pActual = granted;
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseAllocator::GetProperties(ALLOCATOR_PROPERTIES* pActual)
@@ -267,27 +269,31 @@ HRESULT STDMETHODCALLTYPE CBaseAllocator::GetProperties(ALLOCATOR_PROPERTIES* pA
 
 HRESULT STDMETHODCALLTYPE CBaseAllocator::Commit()
 {
-  CAutoLock lock(&m_Lock);
-  if (m_bCommitted) return S_OK;
-  // Committing again before the last sample came back keeps the samples that are out.
-  m_bDecommitInProgress = false;
-  HRESULT hr = Alloc();
-  if (FAILED(hr)) return hr;
-  m_bCommitted = true;
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(&m_Lock);
+    if (m_bCommitted) return S_OK;
+    // Committing again before the last sample came back keeps the samples that are out.
+    m_bDecommitInProgress = false;
+    HRESULT hr = Alloc();
+    if (FAILED(hr)) return hr;
+    m_bCommitted = true;
+    return S_OK;
+  });
 }
 
 HRESULT STDMETHODCALLTYPE CBaseAllocator::Decommit()
 {
-  CAutoLock lock(&m_Lock);
-  if (!m_bCommitted) return S_OK;
-  m_bCommitted = false;
-  WakeWaiters(m_lWaiting);
-  if (OutstandingCount() == 0)
-    Free();
-  else
-    m_bDecommitInProgress = true;
-  return S_OK;
+  return Guarded([&]() -> HRESULT {
+    CAutoLock lock(&m_Lock);
+    if (!m_bCommitted) return S_OK;
+    m_bCommitted = false;
+    WakeWaiters(m_lWaiting);
+    if (OutstandingCount() == 0)
+      Free();
+    else
+      m_bDecommitInProgress = true;
+    return S_OK;
+  });
 }
 
 HRESULT CBaseAllocator::Alloc()
@@ -351,18 +357,23 @@ HRESULT STDMETHODCALLTYPE CBaseAllocator::GetBuffer(IMediaSample** ppBuffer, REF
 HRESULT STDMETHODCALLTYPE CBaseAllocator::ReleaseBuffer(IMediaSample* pBuffer)
 {
   if (!pBuffer) return E_POINTER;
+  HRESULT hr = S_OK;
   {
     CAutoLock lock(&m_Lock);
     // Room for every sample was reserved when they were made: this cannot throw.
     m_Free.push_back(static_cast<CMediaSample*>(pBuffer));
     WakeWaiters(m_lWaiting > 0 ? 1 : 0);
     if (m_bDecommitInProgress && OutstandingCount() == 0) {
-      Free();
+      // The sample is back and the allocator's reference goes below whatever Free does.
+      hr = Guarded([&] {
+        Free();
+        return S_OK;
+      });
       m_bDecommitInProgress = false;
     }
   }
   Release();
-  return S_OK;
+  return hr;
 }
 
 bool CBaseAllocator::IsCommitted()

@@ -8,61 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "ComTest.h"
 #include "Vyrformat.h"
 
 namespace vyrtest {
 
-// A counted interface pointer released at scope exit.
-template <class T> class ComPtr {
-public:
-  ComPtr() = default;
-  explicit ComPtr(T* p, bool addRef = false) : FP(p)
-  {
-    if (FP && addRef) FP->AddRef();
-  }
-  ComPtr(ComPtr&& other) noexcept : FP(other.FP) { other.FP = nullptr; }
-  ComPtr& operator=(ComPtr&& other) noexcept
-  {
-    if (this != std::addressof(other)) {
-      Reset();
-      FP = other.FP;
-      other.FP = nullptr;
-    }
-    return *this;
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() { Reset(); }
-  void Reset()
-  {
-    if (FP) FP->Release();
-    FP = nullptr;
-  }
-  T** operator&()
-  {
-    Reset();
-    return &FP;
-  }
-  T* operator->() const { return FP; }
-  T* Get() const { return FP; }
-  explicit operator bool() const { return FP != nullptr; }
+using ostrel::test::ComApartment;
+using ostrel::test::ComPtr;
+using ostrel::test::Query;
 
-private:
-  T* FP = nullptr;
-};
-
-template <class T, class U> ComPtr<T> Query(U* from, REFIID iid)
-{
-  ComPtr<T> to;
-  if (from) from->QueryInterface(iid, reinterpret_cast<void**>(&to));
-  return to;
-}
-
-// COM for the thread, released at scope exit.
-struct ComApartment {
-  ComApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-};
 
 // A folder of scratch files, removed with its files at the end.
 class ScratchDir {

@@ -13,6 +13,7 @@
 
 #include "LocaleTestSupport.h"
 #include "Registry.h"
+#include "RunProgram.h"
 
 using namespace qeltest;
 
@@ -86,23 +87,15 @@ protected:
   {
     const auto out = root.Path() / L"answers.txt";
     std::filesystem::remove(out);
-    std::wstring line = L"\"" + Probe().wstring() + L"\" \"" + out.wstring() + L"\"";
-    for (const std::string& c : commands) line += L" \"" + Utf8ToUtf16(c) + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-      ADD_FAILURE() << "cannot start the probe: " << GetLastError();
+    std::vector<std::wstring> arguments{out.wstring()};
+    for (const std::string& c : commands) arguments.push_back(Utf8ToUtf16(c));
+    const auto run = ostrel::test::RunProgram(Probe().wstring(), arguments, 60000);
+    if (!run.Started) {
+      ADD_FAILURE() << "cannot start the probe: " << run.StartError;
       return {};
     }
-    const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 99;
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 98);
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the probe hung";
-    EXPECT_EQ(code, 0u) << "the probe failed";
+    EXPECT_TRUE(run.Ended) << "the probe hung";
+    EXPECT_EQ(run.ExitCode, 0u) << "the probe failed";
     std::ifstream in(out, std::ios::binary);
     std::vector<std::string> lines;
     for (std::string text; std::getline(in, text);) lines.push_back(text);

@@ -7,20 +7,20 @@
 #include <string>
 #include <thread>
 
+#include "ComTest.h"
 #include "Localemgr.h"
 #include "LocaleTestSupport.h"
 
 using namespace qeltest;
+using ostrel::test::ComApartment;
 
 namespace {
 
 class LocaleFile : public ::testing::Test {
 protected:
-  void SetUp() override { CoInitialize(nullptr); }
-  void TearDown() override { CoUninitialize(); }
-
   AnsiString Path(const wchar_t* name, const std::string& xml) { return Ansi(folder.Write(name, xml)); }
 
+  ComApartment com{COINIT_APARTMENTTHREADED};
   TempFolder folder;
 };
 
@@ -266,15 +266,13 @@ TEST(LocaleFileCom, AThreadInTheMultiThreadedApartmentKeepsItsCom)
   HRESULT after = E_FAIL;
   AnsiString value;
   std::thread worker([&] {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ComApartment com(COINIT_MULTITHREADED);
     {
       TLocaleFile file(path);
       value = file.LookupString(1);
     }
     // Still initialised: a second initialisation in the same apartment answers S_FALSE.
-    after = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    if (SUCCEEDED(after)) CoUninitialize();
-    CoUninitialize();
+    after = ComApartment(COINIT_MULTITHREADED).Result();
   });
   worker.join();
   EXPECT_EQ(value, "one");
@@ -293,8 +291,7 @@ TEST(LocaleFileCom, EachFileInitialisesComOnceAndUndoesItOnce)
       EXPECT_EQ(second.LookupString(1), "one");
     }
     // Both undone: the thread is back to no COM at all, so this initialisation is the first.
-    after = CoInitialize(nullptr);
-    if (SUCCEEDED(after)) CoUninitialize();
+    after = ComApartment(COINIT_APARTMENTTHREADED).Result();
   });
   worker.join();
   EXPECT_EQ(after, S_OK);

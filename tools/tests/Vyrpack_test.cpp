@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 
+#include "RunProgram.h"
 #include "TestSupport.h"
 #include "Vyrformat.h"
 #include "Vyrpackcli.h"
@@ -275,21 +276,13 @@ TEST(VyrpackProgram, RealExecutableReportsExitCodes)
   Scratch dir;
   std::string in = dir.File("in.bin"), vyr = dir.File("out.vyr");
   WriteWholeFile(in, RandomBytes(1000, 5));
-  auto run = [&](const std::string& args) {
-    std::string line = "\"" + exe + "\" " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+  using ostrel::test::Widen;
+  auto run = [&](const std::vector<std::wstring>& arguments) {
+    const auto result = ostrel::test::RunProgram(Widen(exe), arguments, 60000);
+    return result.Ended ? static_cast<int>(result.ExitCode) : -1;
   };
-  EXPECT_EQ(run("pack --segments 4 --shuffle \"" + in + "\" \"" + vyr + "\""), 0);
+  EXPECT_EQ(run({L"pack", L"--segments", L"4", L"--shuffle", Widen(in), Widen(vyr)}), 0);
   EXPECT_EQ(UnpackImage(ReadWholeFile(vyr)), ReadWholeFile(in));
-  EXPECT_EQ(run("verify \"" + in + "\""), 1) << "a raw file is not a .vyr";
-  EXPECT_EQ(run("bogus"), 2);
+  EXPECT_EQ(run({L"verify", Widen(in)}), 1) << "a raw file is not a .vyr";
+  EXPECT_EQ(run({L"bogus"}), 2);
 }

@@ -15,13 +15,14 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 
 import artlib as A  # noqa: E402
-from layout import SKINS, STRIPS, THUMB, TOOLBAR, TOOLBAR_SIZE, button_region  # noqa: E402
+from layout import SKINS, SOUND_ONLY, STRIPS, THUMB, TOOLBAR, TOOLBAR_SIZE, button_region  # noqa: E402
 
 ART = None
 
 EXPECTED = {skin.name: (skin.width, skin.height, 24) for skin in SKINS}
 EXPECTED.update({name: (cw * cells, ch, 24) for name, (_, cw, ch, cells, _) in STRIPS.items()})
 EXPECTED[THUMB[0]] = (THUMB[1], THUMB[2], 24)
+EXPECTED[SOUND_ONLY[0]] = (SOUND_ONLY[1], SOUND_ONLY[2], 24)
 EXPECTED.update({name: (TOOLBAR_SIZE, TOOLBAR_SIZE, 4) for name in TOOLBAR})
 
 
@@ -36,7 +37,7 @@ def luminance(rgb):
 
 class FilesTest(unittest.TestCase):
     def test_the_sixteen_bitmaps(self):
-        self.assertEqual(len(EXPECTED), 16)
+        self.assertEqual(len(EXPECTED), 17)
         self.assertEqual(sorted(EXPECTED)[:3], ["Close", "DSFULLSCREEN", "DSOPEN"])
 
     def test_every_bitmap_has_its_size_and_depth(self):

@@ -12,7 +12,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 
 import artlib as A  # noqa: E402
 import palette as P  # noqa: E402
+import make_layout_header as H  # noqa: E402
 from layout import SKINS, button_region, roundrect_region, ellipse_region  # noqa: E402
+
+FORM = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "forms", "TVyrPlayerForm.dfm.in")
 
 
 def sample(width, height):
@@ -180,3 +183,41 @@ class IconTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class SharedLayoutTest(unittest.TestCase):
+    """The program reads the layout the art is drawn from; the build stops when the stored form
+    disagrees with it."""
+
+    def setUp(self):
+        with open(FORM, encoding="utf-8") as f:
+            self.form = f.read()
+
+    def run_check(self, form_text):
+        with tempfile.TemporaryDirectory() as folder:
+            form, out = os.path.join(folder, "form.dfm"), os.path.join(folder, "VyrLayout.h")
+            with open(form, "w", encoding="utf-8") as f:
+                f.write(form_text)
+            code = H.main(["make_layout_header.py", form, out])
+            return code, open(out, encoding="utf-8").read() if os.path.exists(out) else None
+
+    def test_the_stored_form_agrees_and_the_header_carries_the_layout(self):
+        code, text = self.run_check(self.form)
+        self.assertEqual(code, 0)
+        self.assertIn('{"VyrImage1024_786", 728, 748, 710, 1024, 768},', text)
+        self.assertIn("inline constexpr int OriginalReserve = 373;", text)
+        self.assertLess(text.index("VyrImage1024_786"), text.index("Vyrimage640_480"), "largest skin first")
+
+    def test_a_control_moved_or_anchored_otherwise_stops_the_build(self):
+        stop = self.form.index("object StopButton")
+        cases = {
+            "moved": self.form[:stop] + self.form[stop:].replace("Left = 76", "Left = 77", 1),
+            "anchored": self.form[:stop] + self.form[stop:].replace("[akLeft, akBottom]", "[akLeft, akTop]", 1),
+            "renamed": self.form.replace("object StopButton:", "object StopKnob:"),
+        }
+        for what, text in cases.items():
+            with self.subTest(what):
+                code, header = self.run_check(text)
+                self.assertEqual(code, 1)
+                self.assertIsNone(header)
+                self.assertTrue(any("StopButton" in d for d in H.differences(text)))

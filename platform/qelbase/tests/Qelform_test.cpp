@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "LocalizedForms.h"
+#include "RunProgram.h"
 
 namespace {
 
@@ -43,21 +44,14 @@ std::vector<std::string> ProbeWith(const std::string& translation)
   std::ofstream(root / L"LOCALES" / language / L"forms.xml", std::ios::binary) << translation;
 
   const auto out = root / L"answers.txt";
-  std::wstring line = L"\"" + (root / L"qelformprobe.exe").wstring() + L"\" \"" + out.wstring() + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
   std::vector<std::string> lines;
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-    ADD_FAILURE() << "cannot start the probe";
+  const auto run = ostrel::test::RunProgram((root / L"qelformprobe.exe").wstring(), {out.wstring()}, 60000);
+  if (!run.Started) {
+    ADD_FAILURE() << "cannot start the probe: " << run.StartError;
     return lines;
   }
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-  DWORD code = 99;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(run.Ended) << "the probe hung";
+  EXPECT_EQ(run.ExitCode, 0u);
   std::ifstream in(out, std::ios::binary);
   for (std::string text; std::getline(in, text);) lines.push_back(text);
   in.close();

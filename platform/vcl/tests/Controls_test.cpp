@@ -9,6 +9,7 @@
 
 #include "ControlsFixtures.h"
 #include "GuiTest.h"
+#include "WindowRefusal.h"
 
 namespace {
 
@@ -90,6 +91,22 @@ TEST_F(ControlsTest, StoredFormIsReadBeforeTheBodyAndOnCreateRunsAfterIt)
   // Published fields follow their components: a destroyed component leaves a null field.
   delete form->Corner;
   EXPECT_EQ(form->Corner, nullptr);
+}
+
+// A popup menu needs the hidden window that owns it while it is up; when the platform will not make
+// that window, Popup raises instead of showing a menu that nothing owns.
+TEST_F(ControlsTest, PopupRaisesWhenItsOwnerWindowCannotBeMade)
+{
+  using ostrel::test::FindThreadWindow;
+  const wchar_t ownerClass[] = L"TPopupList";
+  // Start without the owner window: one destroyed is made again by the next Popup.
+  if (HWND existing = FindThreadWindow(nullptr, ownerClass)) DestroyWindow(existing);
+  std::unique_ptr<TPopupMenu> menu(new TPopupMenu(nullptr));
+  ostrel::test::WindowRefusal refusal(ownerClass);
+  ASSERT_TRUE(refusal.Installed());
+  EXPECT_THROW(menu->Popup(10, 10), EOSError);
+  EXPECT_EQ(refusal.Refused(), 1);
+  EXPECT_EQ(FindThreadWindow(nullptr, ownerClass), nullptr);
 }
 
 TEST_F(ControlsTest, AnExceptionInOnCreateGoesToTheApplicationAndTheFormIsMade)

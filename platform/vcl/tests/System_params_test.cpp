@@ -3,6 +3,7 @@
 
 #include <objbase.h>
 
+#include "ComTest.h"
 #include "Forms.h"
 
 namespace {
@@ -60,13 +61,11 @@ TEST(ComObj, InitializeJoinsTheApartmentAndRunsEndLeavesIt)
 {
   Application->Initialize();
   // Now it is in a single-threaded apartment: asking for the other kind is refused.
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+  EXPECT_EQ(ostrel::test::ComApartment(COINIT_MULTITHREADED).Result(), RPC_E_CHANGED_MODE);
   ASSERT_NE(InitDoneProc, nullptr);
   // What the end of Run does, without ending this test program's message loop.
   void (*done)() = InitDoneProc;
   InitDoneProc = nullptr;
   done();
-  const HRESULT again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  EXPECT_EQ(again, S_OK) << "the apartment was left";
-  if (SUCCEEDED(again)) CoUninitialize();
+  EXPECT_EQ(ostrel::test::ComApartment(COINIT_MULTITHREADED).Result(), S_OK) << "the apartment was left";
 }

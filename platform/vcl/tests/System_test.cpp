@@ -5,6 +5,7 @@
 
 #include "SysUtils.h"
 #include "System.h"
+#include "Trace.h"
 
 namespace {
 
@@ -364,3 +365,27 @@ TEST(DelphiInterface, SupportsAsksForAnotherInterface)
 }
 
 }  // namespace
+
+TEST(Trace, ChannelsFromTheDebugVariable)
+{
+  const unsigned filter = 1u << unsigned(TTraceChannel::filter), pin = 1u << unsigned(TTraceChannel::pin),
+                 forms = 1u << unsigned(TTraceChannel::forms);
+  const unsigned all = (forms << 1) - 1;
+  const struct {
+    const char* value;
+    unsigned channels;
+  } cases[] = {
+      {nullptr, 0u},
+      {"", 0u},
+      {"+filter", filter},
+      {"+filter,+pin", filter | pin},
+      {"+all", all},
+      {"+all,-pin", all & ~pin},
+      {"+forms,-forms", 0u},
+      {"filter", 0u},             // a name needs its sign
+      {"+nosuch,+forms", forms},  // unknown names are left out
+      {",+pin,,", pin},
+      {"+", 0u},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseTraceChannels(c.value), c.channels) << (c.value ? c.value : "(none)");
+}

@@ -8,6 +8,7 @@
 #include "ComObj.h"
 #include "SyncObjs.h"
 #include "Threads.h"
+#include "WindowRefusal.h"
 
 namespace {
 
@@ -296,6 +297,73 @@ TEST(Thread, SynchronizeIsServedByCheckSynchronize)
   thread.WaitFor();
   EXPECT_GE(served, 1);
   EXPECT_EQ(thread.seenOn, GetMainThreadID());
+}
+
+// ---- the hidden window that wakes the main thread for Synchronize --------------------------------
+
+const wchar_t kSyncWindowClass[] = L"OstrelVclSyncWindow";
+
+enum TSyncOutcome { soNone, soRan, soRaised, soOther };
+
+DWORD WINAPI SynchronizeFromWorker(void* p)
+{
+  auto* outcome = static_cast<std::atomic<int>*>(p);
+  try {
+    TThread::Synchronize(nullptr, [outcome] { *outcome = soRan; });
+  } catch (const EOSError&) {
+    *outcome = soRaised;
+  } catch (...) {
+    *outcome = soOther;
+  }
+  return 0;
+}
+
+// Pumps this (the main) thread's messages until the thread has finished; bounded.
+bool PumpUntilFinished(TThread& thread)
+{
+  const DWORD deadline = GetTickCount() + 10000;
+  while (!thread.GetFinished() && int(deadline - GetTickCount()) > 0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
+  return thread.GetFinished();
+}
+
+TEST(Thread, WhenItsHiddenWindowCannotBeMadeThreadsRaiseInsteadOfWaitingForever)
+{
+  using ostrel::test::FindThreadWindow;
+  // Start without the window: one destroyed is made again by the next use on the main thread.
+  if (HWND existing = FindThreadWindow(HWND_MESSAGE, kSyncWindowClass)) DestroyWindow(existing);
+  {
+    ostrel::test::WindowRefusal refusal(kSyncWindowClass);
+    ASSERT_TRUE(refusal.Installed());
+    EXPECT_THROW({ TSynchronizer thread; }, EOSError);
+    EXPECT_GE(refusal.Refused(), 1);
+
+    // A Synchronize from another thread now has nothing to wake the main thread with: it raises.
+    std::atomic<int> outcome{soNone};
+    HANDLE worker = CreateThread(nullptr, 0, SynchronizeFromWorker, &outcome, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    const DWORD waited = WaitForSingleObject(worker, 10000);
+    // Were it waiting after all, serve it, so that the test fails instead of hanging.
+    if (waited != WAIT_OBJECT_0) {
+      CheckSynchronize();
+      WaitForSingleObject(worker, 10000);
+    }
+    CloseHandle(worker);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "Synchronize waited for a wake-up that could not come";
+    EXPECT_EQ(outcome, soRaised);
+  }
+  // The platform willing again, the next thread makes the window, and its wake-ups reach the
+  // message loop alone (no WaitFor serving the calls).
+  TSynchronizer thread;
+  EXPECT_NE(FindThreadWindow(HWND_MESSAGE, kSyncWindowClass), nullptr);
+  thread.Resume();
+  EXPECT_TRUE(PumpUntilFinished(thread));
+  thread.WaitFor();
+  EXPECT_EQ(thread.seenOn, GetMainThreadID());
+  EXPECT_TRUE(thread.rethrown);
 }
 
 TEST(ComObjCheck, FailureRaisesWithTheCode)

@@ -160,7 +160,7 @@ TEST(BaseFilter, FindPinByItsId)
   CoTaskMemFree(id);
   ComPtr<IPin> none;
   EXPECT_EQ(f.Source->FindPin(L"Missing", &none), VFW_E_NOT_FOUND);
-  EXPECT_EQ(none.p, nullptr);
+  EXPECT_EQ(none.Get(), nullptr);
 }
 
 TEST(BaseFilter, StateChangesReachConnectedPinsOnly)
@@ -241,7 +241,7 @@ TEST(BasePin, ConnectTriesTheReceiversTypesFirstInTheDocumentedOrder)
 
   ComPtr<IPin> peer;
   ASSERT_EQ(f.Out->ConnectedTo(&peer), S_OK);
-  EXPECT_EQ(peer.p, static_cast<IPin*>(f.In));
+  EXPECT_EQ(peer.Get(), static_cast<IPin*>(f.In));
   EXPECT_EQ(f.Out->Connect(f.In, nullptr), VFW_E_ALREADY_CONNECTED);
 }
 
@@ -289,11 +289,114 @@ TEST(BasePin, FailedCompletionBreaksBothSidesAndReportsTheReason)
   EXPECT_EQ(f.In->Calls.back(), "BreakConnect");  // the receiver was told to disconnect
   ComPtr<IPin> peer;
   EXPECT_EQ(f.Out->ConnectedTo(&peer), VFW_E_NOT_CONNECTED);
-  EXPECT_EQ(peer.p, nullptr);
+  EXPECT_EQ(peer.Get(), nullptr);
   AM_MEDIA_TYPE mt;
   mt.majortype = TypeA;
   EXPECT_EQ(f.Out->ConnectionMediaType(&mt), VFW_E_NOT_CONNECTED);
   EXPECT_EQ(mt.majortype, GUID_NULL);
+}
+
+// A hook of a descendant that throws must not unwind through the COM caller: the COM method answers
+// an error code for it, undoes the connection on both sides, and the process goes on.
+TEST(BasePin, AHookThatThrowsFailsTheConnectionWithACodeAndLeavesBothPinsUnconnected)
+{
+  enum TSide { Output, Input };
+  enum TCall { ConnectFromOutput, ReceiveOnInput };
+  struct Case {
+    TSide side;
+    const char* hook;
+    TThrow thrown;
+    TCall call;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {Output, "CheckConnect", TThrow::OleSys, ConnectFromOutput, VFW_E_NO_TRANSPORT},
+      {Output, "CheckMediaType", TThrow::Runtime, ConnectFromOutput, E_UNEXPECTED},
+      {Output, "SetMediaType", TThrow::Runtime, ConnectFromOutput, E_UNEXPECTED},
+      {Output, "CompleteConnect", TThrow::OutOfMemory, ConnectFromOutput, E_OUTOFMEMORY},
+      {Input, "CheckMediaType", TThrow::Runtime, ConnectFromOutput, E_UNEXPECTED},
+      {Input, "CompleteConnect", TThrow::OutOfMemory, ConnectFromOutput, E_OUTOFMEMORY},
+      {Input, "CheckConnect", TThrow::Runtime, ReceiveOnInput, E_UNEXPECTED},
+      {Input, "CheckMediaType", TThrow::OutOfMemory, ReceiveOnInput, E_OUTOFMEMORY},
+      {Input, "SetMediaType", TThrow::OleSys, ReceiveOnInput, VFW_E_NO_TRANSPORT},
+      {Input, "CompleteConnect", TThrow::Runtime, ReceiveOnInput, E_UNEXPECTED},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.side == Output ? "output " : "input ") + c.hook +
+                 (c.call == ConnectFromOutput ? " in Connect" : " in ReceiveConnection"));
+    TwoFilters f;
+    f.Out->Offered = {TypeA};
+    f.Out->Accepted = f.In->Accepted = {TypeA};
+    TTestPin* faulty = c.side == Output ? f.Out : f.In;
+    faulty->ThrowIn = c.hook;
+    faulty->Throw = c.thrown;
+    if (c.call == ConnectFromOutput) {
+      EXPECT_EQ(f.Out->Connect(f.In, nullptr), c.expected);
+    } else {
+      CMediaType type;
+      type.InitMediaType();
+      type.SetType(&TypeA);
+      type.SetSubtype(&SubA);
+      EXPECT_EQ(f.In->ReceiveConnection(f.Out, &type), c.expected);
+    }
+    EXPECT_FALSE(f.Out->IsConnected());
+    EXPECT_FALSE(f.In->IsConnected());
+    ASSERT_FALSE(faulty->Calls.empty());
+    EXPECT_EQ(faulty->Calls.back(), "BreakConnect") << "what the hook began was undone";
+    // Unharmed: the same pins connect once the hook behaves.
+    faulty->Throw = TThrow::Nothing;
+    EXPECT_EQ(f.Out->Connect(f.In, nullptr), S_OK);
+    EXPECT_TRUE(f.In->IsConnected());
+  }
+}
+
+// The state hooks likewise: the filter's COM method answers a code, and Stop still stops.
+TEST(BaseFilter, AStateHookThatThrowsIsAnErrorCodeOfTheFiltersMethod)
+{
+  struct Case {
+    const char* hook;
+    TThrow thrown;
+    HRESULT expected;
+    FILTER_STATE after;
+  };
+  const Case cases[] = {
+      {"Active", TThrow::Runtime, E_UNEXPECTED, State_Stopped},
+      {"Run", TThrow::OutOfMemory, E_OUTOFMEMORY, State_Paused},
+      {"Inactive", TThrow::OleSys, VFW_E_NO_TRANSPORT, State_Stopped},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hook);
+    TwoFilters f;
+    f.Out->Offered = {TypeA};
+    f.Out->Accepted = f.In->Accepted = {TypeA};
+    ASSERT_EQ(f.Out->Connect(f.In, nullptr), S_OK);
+    f.Out->ThrowIn = c.hook;
+    f.Out->Throw = c.thrown;
+    const bool stopping = std::string(c.hook) == "Inactive";
+    if (stopping) {
+      ASSERT_EQ(f.Source->Pause(), S_OK);
+    }
+    EXPECT_EQ(stopping ? f.Source->Stop() : f.Source->Run(0), c.expected);
+    FILTER_STATE state = State_Running;
+    ASSERT_EQ(f.Source->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, c.after);
+    f.Out->Throw = TThrow::Nothing;
+    EXPECT_EQ(f.Source->Stop(), S_OK);
+  }
+}
+
+// A pin whose CheckMediaType throws accepts nothing.
+TEST(BasePin, QueryAcceptRefusesWhenCheckMediaTypeThrows)
+{
+  TwoFilters f;
+  f.In->Accepted = {TypeA};
+  CMediaType type;
+  type.InitMediaType();
+  type.SetType(&TypeA);
+  EXPECT_EQ(f.In->QueryAccept(&type), S_OK);
+  f.In->ThrowIn = "CheckMediaType";
+  f.In->Throw = TThrow::Runtime;
+  EXPECT_EQ(f.In->QueryAccept(&type), S_FALSE);
 }
 
 TEST(BasePin, SameDirectionsAreRefused)

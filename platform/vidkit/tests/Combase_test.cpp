@@ -74,16 +74,16 @@ TEST(Unknown, FilterAnswersItsInterfacesAndInfoCallsAddReferences)
   for (const IID* iid : {&IID_IMediaFilter, &IID_IPersist, &IID_IAMovieSetup}) {
     ComPtr<IUnknown> other;
     EXPECT_EQ(base->QueryInterface(*iid, other.Out()), S_OK);
-    EXPECT_NE(other.p, nullptr);
+    EXPECT_NE(other.Get(), nullptr);
   }
   ComPtr<IPin> notHere;
   EXPECT_EQ(base->QueryInterface(IID_IPin, notHere.Out()), E_NOINTERFACE);
 
-  ULONG before = RefCount(base.p);
+  ULONG before = RefCount(base.Get());
   PIN_INFO info{};
   ASSERT_EQ(pin->QueryPinInfo(&info), S_OK);
-  EXPECT_EQ(info.pFilter, base.p);
-  EXPECT_EQ(RefCount(base.p), before + 1);
+  EXPECT_EQ(info.pFilter, base.Get());
+  EXPECT_EQ(RefCount(base.Get()), before + 1);
   EXPECT_STREQ(info.achName, L"Out");
   EXPECT_EQ(info.dir, PINDIR_OUTPUT);
   info.pFilter->Release();
@@ -105,22 +105,22 @@ TEST(Unknown, JoinFilterGraphKeepsNoReferenceButQueryFilterInfoAddsOne)
   ComPtr<IBaseFilter> base;
   ASSERT_EQ(filter->QueryInterface(IID_IBaseFilter, base.Out()), S_OK);
 
-  ULONG graphCount = RefCount(graph.p);
-  ASSERT_EQ(base->JoinFilterGraph(graph.p, L"Named"), S_OK);
-  EXPECT_EQ(RefCount(graph.p), graphCount);
+  ULONG graphCount = RefCount(graph.Get());
+  ASSERT_EQ(base->JoinFilterGraph(graph.Get(), L"Named"), S_OK);
+  EXPECT_EQ(RefCount(graph.Get()), graphCount);
 
   FILTER_INFO info{};
   ASSERT_EQ(base->QueryFilterInfo(&info), S_OK);
   EXPECT_STREQ(info.achName, L"Named");
-  EXPECT_EQ(info.pGraph, graph.p);
-  EXPECT_EQ(RefCount(graph.p), graphCount + 1);
+  EXPECT_EQ(info.pGraph, graph.Get());
+  EXPECT_EQ(RefCount(graph.Get()), graphCount + 1);
   info.pGraph->Release();
 
   ASSERT_EQ(base->JoinFilterGraph(nullptr, nullptr), S_OK);
   ASSERT_EQ(base->QueryFilterInfo(&info), S_OK);
   EXPECT_EQ(info.pGraph, nullptr);
   EXPECT_STREQ(info.achName, L"");
-  EXPECT_EQ(RefCount(graph.p), graphCount);
+  EXPECT_EQ(RefCount(graph.Get()), graphCount);
 }
 
 TEST(Unknown, AggregatedObjectDelegatesItsPublicUnknown)

@@ -220,12 +220,12 @@ TEST(Graph, AsyncReaderPinSharesTheFiltersIdentityAndCount)
   EXPECT_TRUE(source->Pin()->FReaderQueried);
   ComPtr<IPin> back;
   ASSERT_EQ(reader->QueryInterface(IID_IPin, back.Out()), S_OK);
-  EXPECT_EQ(back.p, pin.p);
-  EXPECT_EQ(RefCount(filter.p), 4u);  // the filter, the pin, the reader, the pin again: one count
+  EXPECT_EQ(back.Get(), pin.Get());
+  EXPECT_EQ(RefCount(filter.Get()), 4u);  // the filter, the pin, the reader, the pin again: one count
   ComPtr<IUnknown> a, b;
   ASSERT_EQ(reader->QueryInterface(IID_IUnknown, a.Out()), S_OK);
   ASSERT_EQ(pin->QueryInterface(IID_IUnknown, b.Out()), S_OK);
-  EXPECT_EQ(a.p, b.p);
+  EXPECT_EQ(a.Get(), b.Get());
   LONGLONG total = 0, available = 0;
   ASSERT_EQ(reader->Length(&total, &available), S_OK);
   EXPECT_EQ(total, 100);
@@ -250,12 +250,12 @@ TEST(Graph, RealGraphRendersRunsAndReleasesOurSource)
     ComPtr<IGraphBuilder> graph;
     ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.Out()),
               S_OK);
-    ASSERT_EQ(ostrel::test::AddRenderers(graph.p), S_OK);
+    ASSERT_EQ(ostrel::test::AddRenderers(graph.Get()), S_OK);
 
     auto* source = new TMemorySource(std::move(data));
     ComPtr<IBaseFilter> filter;
     ASSERT_EQ(source->QueryInterface(IID_IBaseFilter, filter.Out()), S_OK);
-    ASSERT_EQ(graph->AddFilter(filter.p, L"Memory source"), S_OK);
+    ASSERT_EQ(graph->AddFilter(filter.Get(), L"Memory source"), S_OK);
     FILTER_INFO info{};
     ASSERT_EQ(filter->QueryFilterInfo(&info), S_OK);
     EXPECT_STREQ(info.achName, L"Memory source");
@@ -265,7 +265,7 @@ TEST(Graph, RealGraphRendersRunsAndReleasesOurSource)
     ComPtr<IPin> output;
     ASSERT_EQ(filter->FindPin(L"Output", &output), S_OK);
     // S_OK: audio and video both reach their renderers.
-    HRESULT rendered = graph->Render(output.p);
+    HRESULT rendered = graph->Render(output.Get());
     ASSERT_EQ(rendered, S_OK) << std::hex << rendered;
     EXPECT_TRUE(source->Pin()->IsConnected());
     EXPECT_TRUE(source->Pin()->FReaderQueried);
@@ -312,7 +312,7 @@ TEST(Graph, NotifyEventReachesTheGraphsEventQueue)
   auto* source = new TMemorySource(std::vector<BYTE>(16, 0));
   ComPtr<IBaseFilter> filter;
   ASSERT_EQ(source->QueryInterface(IID_IBaseFilter, filter.Out()), S_OK);
-  ASSERT_EQ(graph->AddFilter(filter.p, L"Events"), S_OK);
+  ASSERT_EQ(graph->AddFilter(filter.Get(), L"Events"), S_OK);
   ComPtr<IMediaEvent> events;
   ASSERT_EQ(graph->QueryInterface(IID_IMediaEvent, events.Out()), S_OK);
 
@@ -325,6 +325,6 @@ TEST(Graph, NotifyEventReachesTheGraphsEventQueue)
   EXPECT_EQ(p2, 22);
   events->FreeEventParams(code, p1, p2);
 
-  ASSERT_EQ(graph->RemoveFilter(filter.p), S_OK);
+  ASSERT_EQ(graph->RemoveFilter(filter.Get()), S_OK);
   EXPECT_EQ(source->NotifyEvent(EC_USER + 7, 0, 0), E_NOTIMPL);  // out of the graph: nobody to tell
 }

@@ -78,7 +78,7 @@ TEST_F(MemAllocator, BuffersAreAlignedAfterThePrefixAndDoNotOverlap)
   for (Case c : {Case{1, 0, 1000}, Case{512, 0, 1000}, Case{512, 16, 1000}, Case{4, 3, 5}}) {
     SCOPED_TRACE(testing::Message() << "align " << c.align << " prefix " << c.prefix);
     ComPtr<IMemAllocator> allocator;
-    allocator.p = NewAllocator();
+    allocator.Attach(NewAllocator());
     ALLOCATOR_PROPERTIES request = Props(4, c.size, c.align, c.prefix), actual{};
     ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
     EXPECT_EQ(actual.cBuffers, 4);
@@ -91,7 +91,7 @@ TEST_F(MemAllocator, BuffersAreAlignedAfterThePrefixAndDoNotOverlap)
     EXPECT_EQ(reported.cbBuffer, actual.cbBuffer);
 
     ASSERT_EQ(allocator->Commit(), S_OK);
-    std::vector<IMediaSample*> samples = TakeAll(allocator.p);
+    std::vector<IMediaSample*> samples = TakeAll(allocator.Get());
     ASSERT_EQ(samples.size(), 4u);
     std::vector<BYTE*> starts;
     for (IMediaSample* s : samples) {
@@ -113,7 +113,7 @@ TEST_F(MemAllocator, BuffersAreAlignedAfterThePrefixAndDoNotOverlap)
 TEST_F(MemAllocator, RefusesBadAlignmentAndChangesWhileCommittedOrOutstanding)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
+  allocator.Attach(NewAllocator());
   ALLOCATOR_PROPERTIES actual = Props(-7, -7, -7, -7);
   for (long align : {0L, 3L, 6L, 513L, -4L}) {
     ALLOCATOR_PROPERTIES request = Props(2, 100, align, 0);
@@ -137,13 +137,13 @@ TEST_F(MemAllocator, RefusesBadAlignmentAndChangesWhileCommittedOrOutstanding)
   out->Release();
   ASSERT_EQ(allocator->SetProperties(&bigger, &actual), S_OK);
   ASSERT_EQ(allocator->Commit(), S_OK);
-  EXPECT_EQ(CountFree(allocator.p), 3u);
+  EXPECT_EQ(CountFree(allocator.Get()), 3u);
 }
 
 TEST_F(MemAllocator, GetBufferNeedsCommitAndHonoursNoWait)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
+  allocator.Attach(NewAllocator());
   ALLOCATOR_PROPERTIES request = Props(1, 64, 1, 0), actual{};
   ASSERT_EQ(allocator->SetProperties(&request, &actual), S_OK);
   IMediaSample* sample = reinterpret_cast<IMediaSample*>(1);
@@ -162,12 +162,12 @@ TEST_F(MemAllocator, GetBufferNeedsCommitAndHonoursNoWait)
 TEST_F(MemAllocator, BlockedGetBufferWakesWhenAnotherThreadReleasesASample)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
-  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 64, 1, 0)));
+  allocator.Attach(NewAllocator());
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.Get(), Props(1, 64, 1, 0)));
   IMediaSample* held = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&held, nullptr, nullptr, 0), S_OK);
 
-  IMemAllocator* raw = allocator.p;
+  IMemAllocator* raw = allocator.Get();
   auto waiter = std::async(std::launch::async, [raw] {
     IMediaSample* got = nullptr;
     HRESULT hr = raw->GetBuffer(&got, nullptr, nullptr, 0);
@@ -186,12 +186,12 @@ TEST_F(MemAllocator, BlockedGetBufferWakesWhenAnotherThreadReleasesASample)
 TEST_F(MemAllocator, DecommitWakesEveryWaiterWithNotCommitted)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
-  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 64, 1, 0)));
+  allocator.Attach(NewAllocator());
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.Get(), Props(1, 64, 1, 0)));
   IMediaSample* held = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&held, nullptr, nullptr, 0), S_OK);
 
-  IMemAllocator* raw = allocator.p;
+  IMemAllocator* raw = allocator.Get();
   std::vector<std::future<HRESULT>> waiters;
   for (int i = 0; i < 3; ++i)
     waiters.push_back(std::async(std::launch::async, [raw] {
@@ -235,8 +235,8 @@ TEST_F(MemAllocator, LivesWhileASampleIsOut)
 TEST(MediaSample, TimesFlagsLengthsAndTypes)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
-  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 100, 1, 0)));
+  allocator.Attach(NewAllocator());
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.Get(), Props(1, 100, 1, 0)));
   IMediaSample* sample = nullptr;
   ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
   ComPtr<IUnknown> unknown;
@@ -303,9 +303,9 @@ TEST(MediaSample, TimesFlagsLengthsAndTypes)
 TEST_F(MemAllocator, StressManyThreadsShareFewBuffersExclusively)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
-  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(2, 16, 4, 0)));
-  IMemAllocator* raw = allocator.p;
+  allocator.Attach(NewAllocator());
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.Get(), Props(2, 16, 4, 0)));
+  IMemAllocator* raw = allocator.Get();
   std::atomic<int> clashes{0}, failures{0}, inUse{0}, maxInUse{0};
   std::vector<std::thread> threads;
   for (int t = 1; t <= 4; ++t)
@@ -337,8 +337,8 @@ TEST_F(MemAllocator, StressManyThreadsShareFewBuffersExclusively)
 TEST_F(MemAllocator, SampleAnswersIMediaSample2PropertiesBothWays)
 {
   ComPtr<IMemAllocator> allocator;
-  allocator.p = NewAllocator();
-  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.p, Props(1, 64, 1, 0)));
+  allocator.Attach(NewAllocator());
+  ASSERT_NO_FATAL_FAILURE(SetPropertiesAndCommit(allocator.Get(), Props(1, 64, 1, 0)));
   ComPtr<IMediaSample> sample;
   ASSERT_EQ(allocator->GetBuffer(&sample, nullptr, nullptr, 0), S_OK);
   ComPtr<IMediaSample2> sample2;

@@ -1,5 +1,8 @@
 #include "VidkitTestSupport.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace vidkit_test {
 
 const GUID TypeA = {0x5a0a0001, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x01}};
@@ -17,27 +20,39 @@ TTestPin::TTestPin(TTestFilter* filter, CCritSec* lock, LPCWSTR name, PIN_DIRECT
 {
 }
 
+void TTestPin::Record(const char* hook)
+{
+  Calls.push_back(hook);
+  if (ThrowIn != hook) return;
+  switch (Throw) {
+    case TThrow::Nothing: return;
+    case TThrow::Runtime: throw std::runtime_error(std::string("faulty ") + hook);
+    case TThrow::OutOfMemory: throw std::bad_alloc();
+    case TThrow::OleSys: throw EOleSysError("faulty hook", OleSysCode);
+  }
+}
+
 HRESULT TTestPin::CheckConnect(IPin* pin)
 {
-  Calls.push_back("CheckConnect");
+  Record("CheckConnect");
   return CBasePin::CheckConnect(pin);
 }
 
 HRESULT TTestPin::BreakConnect()
 {
-  Calls.push_back("BreakConnect");
+  Record("BreakConnect");
   return CBasePin::BreakConnect();
 }
 
 HRESULT TTestPin::CompleteConnect(IPin* pin)
 {
-  Calls.push_back("CompleteConnect");
+  Record("CompleteConnect");
   return FAILED(CompleteResult) ? CompleteResult : CBasePin::CompleteConnect(pin);
 }
 
 HRESULT TTestPin::CheckMediaType(const CMediaType* type)
 {
-  Calls.push_back("CheckMediaType");
+  Record("CheckMediaType");
   for (const GUID& g : Accepted)
     if (*type->Type() == g) return S_OK;
   return S_FALSE;
@@ -45,7 +60,7 @@ HRESULT TTestPin::CheckMediaType(const CMediaType* type)
 
 HRESULT TTestPin::SetMediaType(const CMediaType* type)
 {
-  Calls.push_back("SetMediaType");
+  Record("SetMediaType");
   return CBasePin::SetMediaType(type);
 }
 
@@ -61,19 +76,19 @@ HRESULT TTestPin::GetMediaType(int position, CMediaType* type)
 
 HRESULT TTestPin::Active()
 {
-  Calls.push_back("Active");
+  Record("Active");
   return S_OK;
 }
 
 HRESULT TTestPin::Inactive()
 {
-  Calls.push_back("Inactive");
+  Record("Inactive");
   return S_OK;
 }
 
 HRESULT TTestPin::Run(REFERENCE_TIME start)
 {
-  Calls.push_back("Run");
+  Record("Run");
   RunStart = start;
   return S_OK;
 }

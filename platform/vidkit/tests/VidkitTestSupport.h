@@ -5,31 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "ComTest.h"
 #include "Streams.h"
 
 namespace vidkit_test {
 
-// Releases a COM interface at scope exit.
-template <class T> struct ComPtr {
-  T* p = nullptr;
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() { Reset(); }
-  void Reset()
-  {
-    if (p) p->Release();
-    p = nullptr;
-  }
-  T** operator&() { return &p; }
-  T* operator->() const { return p; }
-  void** Out() { return reinterpret_cast<void**>(&p); }
-};
+using ostrel::test::ComApartment;
+using ostrel::test::ComPtr;
 
-struct ComApartment {
-  ComApartment() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-  ~ComApartment() { CoUninitialize(); }
-};
 
 // The current count of a COM object: AddRef then Release report it.
 inline ULONG RefCount(IUnknown* unknown)
@@ -59,8 +42,12 @@ extern const GUID SubA;
 
 class TTestFilter;
 
+// What a hook of a test pin throws when told to.
+enum class TThrow { Nothing, Runtime, OutOfMemory, OleSys };
+
 // A pin that accepts the major types in Accepted, offers those in Offered, and records the
-// connection steps and state changes it sees.
+// connection steps and state changes it sees. The hook named ThrowIn throws as Throw says (after
+// recording its call), as a descendant's faulty hook would.
 class TTestPin : public CBasePin {
 public:
   TTestPin(TTestFilter* filter, CCritSec* lock, LPCWSTR name, PIN_DIRECTION dir);
@@ -82,8 +69,14 @@ public:
   std::vector<GUID> Accepted;
   std::vector<GUID> Offered;
   HRESULT CompleteResult = S_OK;
+  std::string ThrowIn;
+  TThrow Throw = TThrow::Nothing;
+  HRESULT OleSysCode = VFW_E_NO_TRANSPORT;  // the code of the EOleSysError thrown
   std::vector<std::string> Calls;
   REFERENCE_TIME RunStart = -1;
+
+private:
+  void Record(const char* hook);
 };
 
 // A filter with the pins a test asks for; counts its destructions.
