@@ -7,6 +7,14 @@
 
 VCL_PUBLISHED(TWinControl) {}
 
+namespace {
+// The child control whose window UpdateShowing is making in order to show it. Its window is made
+// visible from the start: showing it afterwards costs a SetWindowPos, a round of window position
+// messages and a fresh visible region for every DC of the parent, per control, which under Wine is
+// most of what making a form costs beyond the windows themselves.
+thread_local TWinControl* ShownOnCreation = nullptr;
+}  // namespace
+
 TWinControl::TWinControl(TOwnerArg owner) : TControl(owner), FBrush(std::make_unique<TBrush>())
 {
   FBrush->SetColor(GetColor());
@@ -176,7 +184,9 @@ void TWinControl::CreateParams(TCreateParams& params)
   params.WndParent = GetParent() && GetParent()->HandleAllocated() ? GetParent()->FHandle : FParentWindow;
   params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   params.WindowClass.lpfnWndProc = DefWindowProcW;
-  params.WindowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The system's arrow is shared and lives as long as the process: looked up once, not per window.
+  static const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  params.WindowClass.hCursor = arrow;
   params.WinClassName = Utf8ToUtf16(ClassName().str());
 }
 
@@ -213,6 +223,8 @@ void TWinControl::CreateWnd()
   if (!params.WndParent && GetParent()) params.WndParent = GetParent()->GetHandle();
   if (!params.WndParent && (params.Style & WS_CHILD))
     throw EInvalidOperation(Format("Control '%s' has no parent window", {GetName()}));
+  if (ShownOnCreation == this && (params.Style & WS_CHILD) && !dynamic_cast<TCustomForm*>(this))
+    params.Style |= WS_VISIBLE;
   FDefWndProc = params.WindowClass.lpfnWndProc;
   vcl_detail::RegisterControlWindowClass(params);
   CreateWindowHandle(params);
@@ -328,7 +340,12 @@ TRect TWinControl::GetClientRect() const
   TCreateParams params;
   const_cast<TWinControl*>(this)->CreateParams(params);
   RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+  // Anchors ask this for every bound a stored form sets; most controls have no frame at all, and for
+  // them the answer needs no call to the window manager.
+  constexpr DWORD FrameStyles = WS_BORDER | WS_DLGFRAME | WS_THICKFRAME;
+  constexpr DWORD FrameExStyles = WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME;
+  if ((params.Style & FrameStyles) || (params.ExStyle & FrameExStyles))
+    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
   const int w = GetWidth() - (frame.right - frame.left);
   const int h = GetHeight() - (frame.bottom - frame.top);
   return TRect(0, 0, std::max(w, 0), std::max(h, 0));
@@ -338,7 +355,15 @@ void TWinControl::UpdateShowing()
 {
   const bool show = GetVisible() && !FControlState.Contains(csReadingState);
   if (show) {
-    if (!FHandle) CreateHandle();
+    if (!FHandle) {
+      TWinControl* const outer = ShownOnCreation;
+      ShownOnCreation = this;
+      struct Reset {
+        TWinControl* outer;
+        ~Reset() { ShownOnCreation = outer; }
+      } reset{outer};
+      CreateHandle();
+    }
     for (TWinControl* child : std::vector<TWinControl*>(FWinControls)) child->UpdateShowing();
   }
   if (FHandle && FShowing != show) {
@@ -365,6 +390,8 @@ void TWinControl::UpdateControlState()
 
 void TWinControl::CMShowingChanged(TMessage&)
 {
+  // A child made visible with its window (UpdateShowing) is shown already.
+  if (FShowing && (GetWindowLongW(FHandle, GWL_STYLE) & WS_VISIBLE)) return;
   const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
   SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, flags | (FShowing ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
 }
@@ -415,7 +442,10 @@ void TWinControl::CMBiDiModeChanged(TMessage&)
 void TWinControl::SetZOrder(bool topMost)
 {
   if (!GetParent()) {
-    if (FHandle) SetWindowPos(FHandle, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A window that is on top already (a form just shown is) stays where it is without the
+    // repositioning round that SetWindowPos would cost.
+    if (FHandle && !(topMost && !GetWindow(FHandle, GW_HWNDPREV)))
+      SetWindowPos(FHandle, topMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return;
   }
   auto& list = GetParent()->FWinControls;
@@ -431,7 +461,15 @@ void TWinControl::SetZOrder(bool topMost)
 // Painting
 void TWinControl::Invalidate()
 {
-  if (FHandle) InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
+  if (!FHandle) return;
+  // A window that cannot be on the screen yet (its own or its form's is hidden, as while a form's
+  // controls are made) is painted whole when it shows: marking it now is a server round trip for
+  // nothing. The styles are read in the process.
+  const TWinControl* top = this;
+  while (top->GetParent() && top->GetParent()->FHandle) top = top->GetParent();
+  if (!(GetWindowLongW(FHandle, GWL_STYLE) & WS_VISIBLE) || !(GetWindowLongW(top->FHandle, GWL_STYLE) & WS_VISIBLE))
+    return;
+  InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
 }
 
 void TWinControl::Update()

@@ -3,12 +3,49 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "Forms.h"
 
 namespace {
 
-const wchar_t ControlProp[] = L"Ostrel.Control";
+// Which control owns which window. Every message of every control looks its control up here, so it
+// is kept in the process: a window property would cost a round trip to the window server per message
+// under Wine (about half the server traffic of a repaint).
+class TControlWindows {
+public:
+  TWinControl* Find(HWND handle)
+  {
+    AcquireSRWLockShared(&FLock);
+    auto it = FMap.find(handle);
+    TWinControl* control = it == FMap.end() ? nullptr : it->second;
+    ReleaseSRWLockShared(&FLock);
+    return control;
+  }
+  void Add(HWND handle, TWinControl* control)
+  {
+    AcquireSRWLockExclusive(&FLock);
+    FMap[handle] = control;
+    ReleaseSRWLockExclusive(&FLock);
+  }
+  void Remove(HWND handle)
+  {
+    AcquireSRWLockExclusive(&FLock);
+    FMap.erase(handle);
+    ReleaseSRWLockExclusive(&FLock);
+  }
+
+private:
+  SRWLOCK FLock = SRWLOCK_INIT;
+  std::unordered_map<HWND, TWinControl*> FMap;
+};
+
+// Never destroyed: windows may still send their last messages while the module's statics go.
+TControlWindows& ControlWindows()
+{
+  static TControlWindows* windows = new TControlWindows;
+  return *windows;
+}
 
 // The control whose window is being made on this thread: its first messages arrive inside
 // CreateWindowEx, before the window can be tied to it.
@@ -23,12 +60,12 @@ TControl* CaptureControlValue = nullptr;
 // application.
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  auto* control = static_cast<TWinControl*>(GetPropW(hwnd, ControlProp));
+  TWinControl* control = ControlWindows().Find(hwnd);
   if (!control && CreationControl) {
     control = CreationControl;
     CreationControl = nullptr;
     control->FHandle = hwnd;
-    SetPropW(hwnd, ControlProp, control);
+    ControlWindows().Add(hwnd, control);
   }
   if (!control) return DefWindowProcW(hwnd, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
@@ -38,7 +75,7 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     HandleCallbackException(control);
   }
   if (msg == WM_NCDESTROY) {
-    RemovePropW(hwnd, ControlProp);
+    ControlWindows().Remove(hwnd);
     if (control->FHandle == hwnd) control->FHandle = nullptr;
   }
   return message.Result;
@@ -50,7 +87,7 @@ thread_local bool KeyMessagePreprocessed = false;
 
 void RegisterControlWindowClass(TCreateParams& params)
 {
-  const HINSTANCE instance = FindHInstance(ControlProp);
+  const HINSTANCE instance = FindHInstance(&CaptureControlValue);
   params.WindowClass.hInstance = instance;
   WNDCLASSW existing{};
   if (GetClassInfoW(instance, params.WinClassName.c_str(), &existing)) {
@@ -77,13 +114,13 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
                                 params.WindowClass.hInstance, params.Param);
   if (handle && !FHandle) {
     FHandle = handle;
-    SetPropW(handle, ControlProp, this);
+    ControlWindows().Add(handle, this);
   }
 }
 
 TWinControl* FindControl(HWND handle)
 {
-  return handle ? static_cast<TWinControl*>(GetPropW(handle, ControlProp)) : nullptr;
+  return handle ? ControlWindows().Find(handle) : nullptr;
 }
 
 TControl* FindDragTarget(const TPoint& pos, bool allowDisabled)

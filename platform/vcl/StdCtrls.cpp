@@ -39,15 +39,14 @@ namespace vcl_detail {
 
 TSize MeasureControlText(TFont* font, const AnsiString& text, int flags, int maxWidth)
 {
-  HDC dc = GetDC(nullptr);
+  // A screen-compatible memory DC of the thread's own measures as the screen's DC does, without
+  // asking the window server for a DC each time (every auto-sized label of a stored form measures).
+  thread_local TMemoryDC measuring;
+  HDC dc = measuring.Get();
   struct Release {
     HDC dc;
     HGDIOBJ old;
-    ~Release()
-    {
-      SelectObject(dc, old);
-      ReleaseDC(nullptr, dc);
-    }
+    ~Release() { SelectObject(dc, old); }
   } release{dc, SelectObject(dc, font->GetHandle())};
   // An empty text still takes a line, so that an empty auto-sized control keeps its height.
   const std::wstring wide = Utf8ToUtf16(text.IsEmpty() ? std::string(" ") : text.str());

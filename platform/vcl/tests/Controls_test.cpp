@@ -456,4 +456,96 @@ TEST_F(ControlsTest, CreatingAndDestroyingTheFormManyTimesLeavesNothingBehind)
   EXPECT_GT(before.Gdi, 0u);  // a count that can see a leak
 }
 
+// Showing a form makes its children's windows visible with their creation, finds each control by its
+// window until the window is gone, and leaves hidden children hidden; a frameless control's client
+// area without a window is its bounds, a framed one's is inside the frame.
+TEST_F(ControlsTest, ChildWindowsShowWithTheirFormAndAreFoundByTheirWindows)
+{
+  std::unique_ptr<TForm> form(new TForm(Application, 0));
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(60, 60, 200, 120);
+  auto* shown = new TPanel(form.get());
+  shown->SetBounds(10, 10, 80, 40);
+  shown->SetParent(form.get());
+  auto* hidden = new TPanel(form.get());
+  hidden->SetBounds(100, 10, 80, 40);
+  hidden->SetBorderStyle(bsSingle);
+  hidden->SetVisible(false);
+  hidden->SetParent(form.get());
+  EXPECT_EQ(shown->GetClientRect(), TRect(0, 0, 80, 40));
+  EXPECT_EQ(hidden->GetClientRect(), TRect(0, 0, 76, 36));  // inside the client edge
+  EXPECT_FALSE(shown->HandleAllocated());
+
+  form->Show();
+  Application->ProcessMessages();
+  ASSERT_TRUE(shown->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(shown->GetHandle()));
+  EXPECT_EQ(FindControl(shown->GetHandle()), shown);
+  EXPECT_EQ(FindControl(form->GetHandle()), form.get());
+  EXPECT_TRUE(!hidden->HandleAllocated() || !IsWindowVisible(hidden->GetHandle()));
+
+  // A child shown later on a showing form appears, and has its frame from the window now.
+  hidden->Show();
+  Application->ProcessMessages();
+  ASSERT_TRUE(hidden->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(hidden->GetHandle()));
+  EXPECT_EQ(hidden->GetClientRect(), TRect(0, 0, 76, 36));
+  EXPECT_EQ(FindControl(hidden->GetHandle()), hidden);
+
+  // Gone windows are no one's, and a window that is not a control's is no one's either.
+  const HWND old = shown->GetHandle();
+  shown->SetParent(nullptr);
+  EXPECT_FALSE(IsWindow(old));
+  EXPECT_EQ(FindControl(old), nullptr);
+  EXPECT_EQ(FindControl(GetDesktopWindow()), nullptr);
+  delete shown;
+}
+
+// Show brings a form that is already visible in front of the other; the one in front stays there.
+TEST_F(ControlsTest, ShowBringsAFormToTheFront)
+{
+  auto shownForm = [] {
+    std::unique_ptr<TForm> form(new TForm(Application, 0));
+    form->SetBorderStyle(bsNone);
+    form->SetBounds(40, 40, 100, 80);
+    form->Show();
+    Application->ProcessMessages();
+    return form;
+  };
+  std::unique_ptr<TForm> first = shownForm();
+  std::unique_ptr<TForm> second = shownForm();
+  auto inFront = [](TForm* a, TForm* b) {
+    for (HWND h = GetWindow(b->GetHandle(), GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV))
+      if (h == a->GetHandle()) return true;
+    return false;
+  };
+  ASSERT_TRUE(inFront(second.get(), first.get()));
+  second->Show();
+  EXPECT_TRUE(inFront(second.get(), first.get()));
+  first->Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(inFront(first.get(), second.get()));
+}
+
+// What changes while a form is hidden is not marked for painting then, and still shows once the form
+// shows again.
+TEST_F(ControlsTest, AChangeMadeWhileTheFormIsHiddenShowsWithTheForm)
+{
+  std::unique_ptr<TForm> form(new TForm(Application, 0));
+  form->SetBorderStyle(bsNone);
+  form->SetBounds(60, 60, 120, 80);
+  auto* panel = new TPanel(form.get());
+  panel->SetBounds(10, 10, 60, 40);
+  panel->SetBevelOuter(bvNone);
+  panel->SetColor(clBlue);
+  panel->SetParent(form.get());
+  form->Show();
+  form->Update();
+  ASSERT_TRUE(PumpUntil([&] { return PixelOf(panel, 30, 20) == RGB(0, 0, 255); }));
+  form->Hide();
+  panel->SetColor(clRed);
+  form->Show();
+  EXPECT_TRUE(PumpUntil([&] { return PixelOf(panel, 30, 20) == RGB(255, 0, 0); }));
+}
+
 }  // namespace
