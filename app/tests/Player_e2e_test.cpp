@@ -17,6 +17,17 @@ using namespace ostrel::test;
 
 namespace {
 
+// The top-level window of the class that the process shows (or has, when visible is false).
+HWND FindProcessWindow(DWORD process, const wchar_t* className, bool visible = true)
+{
+  for (HWND w = FindWindowExW(nullptr, nullptr, className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == process && (!visible || IsWindowVisible(w))) return w;
+  }
+  return nullptr;
+}
+
 std::wstring DistFolder()
 {
   const char* dist = std::getenv("OSTREL_DIST");
@@ -94,29 +105,10 @@ private:
     }
     return TRUE;
   }
-  static BOOL CALLBACK FindTop(HWND window, LPARAM data)
-  {
-    auto* self = reinterpret_cast<Player*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    if (pid == self->process_.Id() && IsWindowVisible(window) && std::wstring(name) == L"TVyrPlayerForm") {
-      self->found_ = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  HWND FindMainWindow()
-  {
-    found_ = nullptr;
-    EnumWindows(&FindTop, reinterpret_cast<LPARAM>(this));
-    return found_;
-  }
+  HWND FindMainWindow() const { return FindProcessWindow(process_.Id(), L"TVyrPlayerForm"); }
 
   TestProcess process_;
   HWND window_ = nullptr;
-  HWND found_ = nullptr;
   mutable HWND video_ = nullptr;
 };
 
@@ -335,13 +327,8 @@ BOOL CALLBACK FindBoxText(HWND child, LPARAM data)
 Box FindBox(DWORD process)
 {
   Box box;
-  for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w; w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != process || !IsWindowVisible(w)) continue;
-    box.window = w;
-    EnumChildWindows(w, &FindBoxText, reinterpret_cast<LPARAM>(&box));
-  }
+  box.window = FindProcessWindow(process, L"#32770");
+  if (box.window) EnumChildWindows(box.window, &FindBoxText, reinterpret_cast<LPARAM>(&box));
   return box;
 }
 
@@ -434,31 +421,7 @@ private:
   std::filesystem::path folder_;
 };
 
-struct AboutSearch {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK FindAboutWindow(HWND window, LPARAM data)
-{
-  auto* s = reinterpret_cast<AboutSearch*>(data);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (pid == s->process && IsWindowVisible(window) && std::wstring(name) == L"TAboutForm") {
-    s->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindAbout(DWORD process)
-{
-  AboutSearch search{process, nullptr};
-  EnumWindows(&FindAboutWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
+HWND FindAbout(DWORD process) { return FindProcessWindow(process, L"TAboutForm"); }
 
 }  // namespace
 
@@ -594,42 +557,19 @@ TEST(PlayerProgram, TheContextMenuOffersTheCommandsAndTheViewSizes)
       << "Maximum view again";
 }
 
-namespace {
-
-struct TitleSearch {
-  DWORD process;
-  std::wstring title;
-};
-
-BOOL CALLBACK FindApplicationWindow(HWND window, LPARAM data)
-{
-  auto* s = reinterpret_cast<TitleSearch*>(data);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  if (pid == s->process && std::wstring(name) == L"TApplication") {
-    wchar_t title[128] = {};
-    GetWindowTextW(window, title, 128);
-    s->title = title;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-}  // namespace
-
 // The title comes from the translation files beside the program: Hebrew for a Hebrew user, English
 // otherwise (the run under he_IL sets OSTREL_EXPECT_LANGUAGE=he).
 TEST(PlayerProgram, TheTitleIsInTheUsersLanguage)
 {
   Player player(MediaArgument("av10-single.vyr"));
   ASSERT_NE(player.Window(), nullptr);
-  TitleSearch search{player.Id(), L""};
-  EnumWindows(&FindApplicationWindow, reinterpret_cast<LPARAM>(&search));
+  HWND application = FindProcessWindow(player.Id(), L"TApplication", false);
+  ASSERT_NE(application, nullptr);
+  wchar_t title[128] = {};
+  GetWindowTextW(application, title, 128);
   const char* language = std::getenv("OSTREL_EXPECT_LANGUAGE");
   const bool hebrew = language && std::string(language) == "he";
-  EXPECT_EQ(search.title, hebrew ? L"\x05E0\x05D2\x05DF \x05D4\x05DE\x05D3\x05D9\x05D4 \x05D0\x05D5\x05E1\x05D8\x05E8\x05DC"
+  EXPECT_EQ(std::wstring(title), hebrew ? L"\x05E0\x05D2\x05DF \x05D4\x05DE\x05D3\x05D9\x05D4 \x05D0\x05D5\x05E1\x05D8\x05E8\x05DC"
                                  : L"Ostrel Media Player");
 }
 
