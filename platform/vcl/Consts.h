@@ -68,6 +68,7 @@ inline constexpr const char SInvalidBitmap[] = "Bitmap image is not valid";
 inline constexpr const char SInvalidIcon[] = "Icon image is not valid";
 inline constexpr const char SInvalidMetafile[] = "Metafile is not valid";
 inline constexpr const char SScanLine[] = "Scan line index out of range";
+inline constexpr const char SUnknownClipboardFormat[] = "Unsupported clipboard format";
 inline constexpr const char SVBitmaps[] = "Bitmaps";
 inline constexpr const char SVIcons[] = "Icons";
 inline constexpr const char SVMetafiles[] = "Metafiles";

@@ -430,6 +430,9 @@ class TGraphic : public TPersistent {
   void DefineProperties(TFiler* filer) override;
   // Whether the stored data of two graphics are the same.
   virtual bool Equals(TGraphic* other);
+  // The clipboard forms of the graphic; a class without one raises EInvalidGraphicOperation.
+  virtual void LoadFromClipboardFormat(WORD format, HANDLE data, HPALETTE palette);
+  virtual void SaveToClipboardFormat(WORD& format, HANDLE& data, HPALETTE& palette);
   TNotifyEvent OnChange;
 
 protected:
@@ -447,6 +450,22 @@ private:
 };
 
 using TGraphicClass = TMetaClass*;
+
+// An image that several graphics share: each holder takes a reference, and the last Release frees
+// the image's handles (FreeHandle) and the object. Created with no reference: the first holder takes it.
+class TSharedImage : public TObject {
+  VCL_DECLARE_CLASS(TSharedImage, TObject)
+  TSharedImage() = default;
+  void Reference();
+  void Release();
+  int GetRefCount() const { return int(FRefCount); }
+
+protected:
+  virtual void FreeHandle() = 0;
+
+private:
+  volatile LONG FRefCount = 0;
+};
 
 // ---------------------------------------------------------------------------------------------------
 // Bitmaps (GraphicsBitmap.cpp, file images in GraphicsBitmapFile.cpp). A bitmap is a DIB section kept

@@ -8,6 +8,7 @@
 
 VCL_IMPLEMENT_CLASS(TGraphic)
 VCL_IMPLEMENT_CLASS(TPicture)
+VCL_IMPLEMENT_CLASS(TSharedImage)
 
 namespace {
 struct TFileFormat {
@@ -108,6 +109,21 @@ void TGraphic::SaveToFile(const AnsiString& fileName)
 }
 
 void TGraphic::ReadData(TStream* stream) { LoadFromStream(stream); }
+
+void TGraphic::LoadFromClipboardFormat(WORD, HANDLE, HPALETTE) { throw EInvalidGraphicOperation(SUnknownClipboardFormat); }
+
+void TGraphic::SaveToClipboardFormat(WORD&, HANDLE&, HPALETTE&) { throw EInvalidGraphicOperation(SUnknownClipboardFormat); }
+
+// ===================================================================================================
+// TSharedImage
+void TSharedImage::Reference() { InterlockedIncrement(&FRefCount); }
+
+void TSharedImage::Release()
+{
+  if (InterlockedDecrement(&FRefCount) != 0) return;
+  FreeHandle();
+  delete this;
+}
 
 void TGraphic::WriteData(TStream* stream) { SaveToStream(stream); }
 
