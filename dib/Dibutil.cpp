@@ -227,7 +227,9 @@ int64_t DibHeadersSize(const BITMAPINFOHEADER* header)
 int64_t DibImageSize(const BITMAPINFOHEADER* header)
 {
   if (!header) return 0;
-  if (header->biCompression != BI_RGB) return header->biSizeImage;
+  // Bit-field rows are laid out as plain ones: their size is computed, never taken from a header that
+  // may say less (and so have the rows read beyond the block) or nothing at all.
+  if (header->biCompression != BI_RGB && header->biCompression != BI_BITFIELDS) return header->biSizeImage;
   return DibLineSize(header) * Height(header);
 }
 

@@ -19,8 +19,8 @@ int64_t DibLineSize(const BITMAPINFOHEADER* header);
 // pixel: biClrUsed entries, 2^biBitCount when it is 0) or the bit-field masks (12 bytes, for a 40-byte
 // header only: the larger headers hold their masks themselves). 0 for a null header.
 int64_t DibHeadersSize(const BITMAPINFOHEADER* header);
-// The pixel bytes: biSizeImage for a compressed image, otherwise line size × |biHeight|; 0 for a null
-// header.
+// The pixel bytes: biSizeImage for a compressed (RLE) image, otherwise line size × |biHeight| (bit
+// fields included); 0 for a null header.
 int64_t DibImageSize(const BITMAPINFOHEADER* header);
 
 // The largest packed DIB this package makes or reads (headers and pixels): 1 GiB.

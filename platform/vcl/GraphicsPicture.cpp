@@ -253,6 +253,10 @@ void TPicture::ReadData(TStream* stream)
     TMetaClass* registered = GetClass(name);
     if (registered && registered->InheritsFrom(TGraphic::StaticClass())) graphicClass = registered;
   }
+  // The unit's own classes are always known: a package that takes over their extension (dib.bpl
+  // takes ".bmp") must not make the pictures stored as them unreadable.
+  for (TGraphicClass own : {TBitmap::StaticClass(), TIcon::StaticClass()})
+    if (!graphicClass && SameText(own->ClassName(), name)) graphicClass = own;
   // A graphic of a class this program does not know is dropped, as the VCL does.
   if (!graphicClass) return Adopt(nullptr);
   std::unique_ptr<TGraphic> graphic(NewGraphic(graphicClass));
