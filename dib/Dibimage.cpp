@@ -21,6 +21,14 @@ constexpr WORD BmpSignature = 0x4D42;  // "BM"
 
 [[noreturn]] void ReadPastEnd() { throw EReadError(SReadError); }
 
+// Whether the header at p (its first 4 bytes, biSize) is shorter than a BITMAPINFOHEADER.
+bool ShortHeader(const void* p)
+{
+  DWORD size;
+  std::memcpy(&size, p, sizeof size);
+  return size < DWORD(InfoHeaderSize);
+}
+
 bool IsIdentity(const XFORM& x)
 {
   return x.eM11 == 1 && x.eM12 == 0 && x.eM21 == 0 && x.eM22 == 1 && x.eDx == 0 && x.eDy == 0;
@@ -59,6 +67,7 @@ TDibImage::TDibImage(const BITMAPINFOHEADER* dib)
 
 TDibImage::TDibImage(const BITMAPINFOHEADER* dib, size_t size)
 {
+  if (size >= 4 && ShortHeader(dib)) throw EInvalidGraphic(SInvalidBitmap);
   if (size < size_t(InfoHeaderSize)) ReadPastEnd();
   const int64_t available = size > size_t(INT64_MAX) ? INT64_MAX : int64_t(size);
   const int64_t total = CheckDibHeader(dib, available);
@@ -79,9 +88,15 @@ void TDibImage::FreeHandle()
 void TDibImage::ReadFrom(TStream* stream, int64_t available, int64_t bitsOffset)
 {
   const int start = stream->GetPosition();
-  BITMAPINFOHEADER header;
-  stream->ReadBuffer(&header, InfoHeaderSize);
+  // The header's size comes first: a shorter (OS/2) header is refused as such, even in a file too
+  // small to hold 40 bytes.
+  unsigned char raw[InfoHeaderSize];
+  stream->ReadBuffer(raw, 4);
+  if (ShortHeader(raw)) throw EInvalidGraphic(SInvalidBitmap);
+  stream->ReadBuffer(raw + 4, InfoHeaderSize - 4);
   stream->SetPosition(start);
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, raw, InfoHeaderSize);
   // Everything is checked against what the stream still holds before the block is allocated.
   const int64_t total = CheckDibHeader(&header, available);
   const int64_t headersSize = DibHeadersSize(&header);

@@ -244,8 +244,11 @@ int64_t CheckDibHeader(const BITMAPINFOHEADER* header, int64_t headerBytes)
     case BI_RGB: break;
     case BI_RLE8:
     case BI_RLE4:
-      // Compressed images are bottom-up and say how long their data is.
-      if (bits != (header->biCompression == BI_RLE8 ? 8 : 4) || header->biHeight < 0 || header->biSizeImage == 0)
+      // Compressed images are bottom-up and say how long their data is. A few bytes of runs can claim
+      // a picture of any size, and whatever draws it allocates the whole picture: its rows are held to
+      // the cap as an uncompressed image's are.
+      if (bits != (header->biCompression == BI_RLE8 ? 8 : 4) || header->biHeight < 0 || header->biSizeImage == 0 ||
+          DibLineSize(header) * Height(header) > MaxDibSize)
         Invalid();
       break;
     case BI_BITFIELDS:

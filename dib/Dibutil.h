@@ -28,9 +28,9 @@ constexpr int64_t MaxDibSize = int64_t(1) << 30;
 
 // Checks a header that came from outside before anything is sized from it: biSize 40..124 and within
 // the headerBytes given, width above 0, height not 0, one plane, 1, 4, 8, 16, 24 or 32 bits per pixel,
-// a compression the depth allows (RLE8 for 8 bits, RLE4 for 4 bits, both bottom-up and with
-// biSizeImage; bit fields for 16 and 32 bits), no more colours than the depth can index, and a block of
-// at most MaxDibSize. Raises EInvalidGraphic; returns the size of the whole block.
+// a compression the depth allows (RLE8 for 8 bits, RLE4 for 4 bits, both bottom-up, with biSizeImage
+// and with rows that would not exceed MaxDibSize uncompressed; bit fields for 16 and 32 bits), no more colours than the depth can index, and a block of at most
+// MaxDibSize. Raises EInvalidGraphic; returns the size of the whole block.
 int64_t CheckDibHeader(const BITMAPINFOHEADER* header, int64_t headerBytes);
 
 // A new memory stream holding an unfilled block for the header: its size is headers + image, the
