@@ -1,5 +1,6 @@
 // Persistent objects, components and the owner rule, lists, string lists and collections.
 #include "Classes.h"
+#include "Consts.h"
 #include <algorithm>
 #include <mutex>
 
@@ -807,4 +808,12 @@ bool TBasicActionLink::Update() { return FAction && FAction->Update(); }
 void TBasicActionLink::Change()
 {
   if (OnChange) OnChange(FAction);
+}
+
+TRegisterComponentsProc RegisterComponentsProc = nullptr;
+
+void RegisterComponents(const AnsiString& page, std::initializer_list<TMetaClass*> classes)
+{
+  if (!RegisterComponentsProc) throw EComponentError(SRegisterError);
+  RegisterComponentsProc(page, classes.begin(), static_cast<int>(classes.size()));
 }

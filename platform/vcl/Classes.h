@@ -805,6 +805,14 @@ bool InitInheritedComponent(TComponent* instance, TMetaClass* rootAncestor);
 bool InitComponentLevel(TComponent* instance, TMetaClass* level);
 
 // ---------------------------------------------------------------------------------------------------
+// Design-time registration. A unit's Register function hands its components to the palette through
+// RegisterComponents, which calls the hook a designer installs; with no designer it raises
+// EComponentError (SRegisterError), as the VCL does outside the IDE.
+using TRegisterComponentsProc = void (*)(const AnsiString& page, TMetaClass* const* classes, int count);
+extern TRegisterComponentsProc RegisterComponentsProc;
+void RegisterComponents(const AnsiString& page, std::initializer_list<TMetaClass*> classes);
+
+// ---------------------------------------------------------------------------------------------------
 // Identifiers of integer values (Classes.cpp). A named integer type (VCL_DECLARE_INTEGER_TYPE) whose
 // conversions are registered is streamed as an identifier where one exists ("Color = clBtnFace") and
 // read from an identifier or a number.

@@ -19,6 +19,7 @@ inline constexpr const char SInvalidPointer[] = "Invalid pointer operation";
 inline constexpr const char SAbortError[] = "Operation aborted";
 inline constexpr const char SAbstractError[] = "Abstract Error";
 inline constexpr const char SOutOfResources[] = "Out of system resources";
+inline constexpr const char SRegisterError[] = "Invalid component registration";
 
 // Operating system and OLE.
 inline constexpr const char SWin32Error[] = "Win32 Error.  Code: %d.\n%s";

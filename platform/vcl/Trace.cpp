@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const ChannelNames[] = {"filter", "pin", "graph", "locale", "player", "forms"};
+const char* const ChannelNames[] = {"filter", "pin", "graph", "locale", "player", "forms", "twain"};
 constexpr unsigned ChannelCount = sizeof ChannelNames / sizeof ChannelNames[0];
 constexpr unsigned AllChannels = (1u << ChannelCount) - 1;
 

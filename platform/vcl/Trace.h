@@ -6,7 +6,7 @@
 //   OSTREL_TRACE(filter, "segment %u at %lld", index, offset);
 #pragma once
 
-enum class TTraceChannel : unsigned { filter, pin, graph, locale, player, forms };
+enum class TTraceChannel : unsigned { filter, pin, graph, locale, player, forms, twain };
 
 // The channels OSTREL_DEBUG switches on, one bit each (read once per process).
 unsigned TraceChannels() noexcept;
