@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ExtDlgs.h"
+#include "Forms.h"
 #include "Localemgr.h"
 #include "Qelmenus.h"
 #include "Qelutil.h"
@@ -34,20 +35,27 @@ void TQelImage::Loaded()
 {
   TImage::Loaded();
   if (Protected || HasState(csDesigning)) return;
-  CreateAcquisition();
+  if (!FTwain) {
+    FTwain = new TQelTwain(this);
+    FTwain->GetAppIdentity()->SetProductName(Application->GetTitle());
+  }
   TPopupMenu* menu = GetPopupMenu();
   if (menu) {
     // The picture commands go after the menu's own items; the line sets those apart at the top.
-    auto* line = new TMenuItem(menu);
-    line->SetCaption("-");
-    menu->GetItems()->Insert(0, line);
+    auto* top = new TMenuItem(menu);
+    top->SetCaption("-");
+    menu->GetItems()->Insert(0, top);
   } else {
     menu = new TQelPopupMenu(this);
     SetPopupMenu(menu);
   }
   AddMenuItem(menu, LocaleStr(1, 11, "טען מקובץ"), &TQelImage::LoadFromFileClick)->SetDefault(true);
   AddMenuItem(menu, LocaleStr(1, 2, "&מחק"), &TQelImage::DeletePictureClick);
-  AddAcquisitionItems(menu);
+  auto* line = new TMenuItem(menu);
+  line->SetCaption("-");
+  menu->GetItems()->Add(line);
+  AddMenuItem(menu, LocaleStr(1, 12, "בחר מקור..."), &TQelImage::SelectTwainSourceClick);
+  AddMenuItem(menu, LocaleStr(1, 13, "קבל תמונה..."), &TQelImage::TwainAcquireClick);
 }
 
 TMenuItem* TQelImage::AddMenuItem(TPopupMenu* menu, const AnsiString& caption, void (TQelImage::*click)(TObject*))
@@ -93,4 +101,20 @@ void TQelImage::FitToBest(int MaxHeight, int MaxWidth)
   const long double zoom = GetBestFitZoom(picture, MaxHeight, MaxWidth);
   SetHeight(RoundUp(double(picture->GetHeight() * zoom)));
   SetWidth(RoundUp(double(picture->GetWidth() * zoom)));
+}
+
+void TQelImage::SelectTwainSourceClick(TObject*) { SelectTwainSource(FTwain); }
+
+void TQelImage::TwainAcquireClick(TObject*)
+{
+  if (!FTwain) return;
+  FTwain->OnTwainAcquire = TTwainAcquireEvent(this, &TQelImage::OnTwainAcquire);
+  TwainAcquire(FTwain);
+}
+
+void TQelImage::OnTwainAcquire(TObject*, const int, TDib* Image, bool&)
+{
+  auto picture = std::make_unique<TPicture>();
+  picture->Assign(Image);
+  TakeOverPicture(picture.get());
 }

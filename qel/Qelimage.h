@@ -2,8 +2,9 @@
 //
 // TQelImage is the platform's TImage that, unless it is Protected, gives itself a context menu with
 // picture commands when a stored form (or its owner) calls Loaded: load from a file (the default
-// item) and delete. OnLoadImage sees each new picture before the image takes it over and may change
-// it; AfterLoadImage follows the take-over.
+// item), delete, and — through a TWAIN component the image owns from then on — choose a scanner
+// source and acquire a picture from it. OnLoadImage sees each new picture before the image takes it
+// over and may change it; AfterLoadImage follows the take-over.
 //
 // Decisions:
 // - LoadFromFile owns its dialog and its temporary picture; both go on every path. A file the loader
@@ -18,6 +19,7 @@
 
 #include "ExtCtrls.h"
 #include "Menus.h"
+#include "Qeltwain.h"
 
 class TQelImage;
 
@@ -47,17 +49,15 @@ class TQelImage : public TImage {
   // Menu commands.
   void LoadFromFileClick(TObject* Sender);
   void DeletePictureClick(TObject* Sender);
+  void SelectTwainSourceClick(TObject* Sender);
+  void TwainAcquireClick(TObject* Sender);
+  // Each acquired image becomes the picture (the bitmap stays the component's).
+  void OnTwainAcquire(TObject* Sender, const int Index, TDib* Image, bool& Cancel);
 
 protected:
-  // The acquisition object (the scanner component), owned by the image; null until acquisition
-  // makes it.
-  TComponent* FTwain = nullptr;
-
-  // Where Loaded lets acquisition in: it makes its object before the menu is built, and appends its
-  // separator and two commands after the load and delete items. Acquisition comes with the TWAIN
-  // work; until then both leave the image as it is.
-  void CreateAcquisition() {}
-  void AddAcquisitionItems(TPopupMenu*) {}
+  // The acquisition object (the scanner component), owned by the image; made by Loaded unless the
+  // image is protected or at design time.
+  TQelTwain* FTwain = nullptr;
 
   // The take-over shared by every way a picture arrives: OnLoadImage with the new picture, the
   // picture assigned, then AfterLoadImage.

@@ -2,6 +2,9 @@
 // registry, clipboard formats, interfaces of a COM object, variant comparison) and the unit's texts.
 #include "Qelutil.h"
 
+#include "Dialogs.h"
+#include "Qeltwain.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -457,4 +460,60 @@ bool VarEquals(const Variant& A, const Variant& B)
     // Values that cannot be compared (a text that is no number beside a number) are not equal.
     return false;
   }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Scanner shortcuts
+
+namespace {
+
+// The shared step of both shortcuts: the chosen source's index, remembered; -1 when there is none.
+int ChooseTwainSource(TQelTwain* twain)
+{
+  if (!twain) return -1;
+  if (twain->GetSourceCount() <= 0) {
+    ShowMessage("No sources found");
+    return -1;
+  }
+  const int index = twain->SelectSource();
+  if (index < 0) return -1;
+  RegWriteString(HKEY_CURRENT_USER, RegistryQelKey, TwainSourceValue, twain->GetSource(index)->GetProductName());
+  return index;
+}
+
+}  // namespace
+
+void SelectTwainSource(TQelTwain* Twain)
+{
+  if (!Twain) return;
+  Twain->SetLibraryLoaded(true);
+  if (!Twain->LibraryLoaded) {
+    ShowMessage("Twain is not installed");
+    return;
+  }
+  if (Twain->LoadSourceManager()) {
+    ChooseTwainSource(Twain);
+    Twain->UnloadSourceManager(true);
+  }
+  Twain->SetLibraryLoaded(false);
+}
+
+void TwainAcquire(TQelTwain* Twain)
+{
+  if (!Twain) return;
+  Twain->SetLibraryLoaded(true);
+  if (!Twain->LibraryLoaded || !Twain->LoadSourceManager()) return;
+  const AnsiString remembered = RegReadString(HKEY_CURRENT_USER, RegistryQelKey, TwainSourceValue);
+  int index = -1;
+  if (remembered.IsEmpty()) {
+    index = ChooseTwainSource(Twain);
+  } else {
+    for (int i = 0; i < Twain->GetSourceCount(); ++i)
+      if (Twain->GetSource(i)->GetProductName() == remembered) index = i;
+  }
+  TTwainSource* source = index >= 0 ? Twain->GetSource(index) : nullptr;
+  if (!source) return;
+  source->TransferMode = tmNative;
+  source->LoadSource();
+  if (!source->EnableSource(true, true)) ShowMessage("Unsuccess open source");
 }

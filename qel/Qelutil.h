@@ -6,7 +6,7 @@
 // except where a comment says otherwise. Null object and list arguments give the empty result and
 // change nothing.
 //
-// The tab-sheet lookup comes with the page control, and the two scanner shortcuts with TWAIN acquisition.
+// The tab-sheet lookup comes with the page control.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,8 @@
 #include "Graphics.h"
 #include "System.h"
 #include "Variants.h"
+
+class TQelTwain;
 
 // The library's key below a registry root ("\SOFTWARE\QEL"); set while the unit is initialised.
 extern AnsiString RegistryQelKey;
@@ -129,6 +131,19 @@ UINT GetValidClipFormat(const AnsiString& A, const AnsiString& B);
 // Writes to FileName, one a line, the names of the registered interfaces Object answers to (an
 // interface registered without a name is written as its identifier). Nothing for a null object.
 void ListInterfaces(IUnknown* Object, const AnsiString& FileName);
+
+// ---------------------------------------------------------------------------------------------------
+// Scanner shortcuts. The chosen source is remembered by product name under HKEY_CURRENT_USER,
+// RegistryQelKey, value "Twain Source". The boxes they show are English: "Twain is not installed",
+// "No sources found", "Unsuccess open source".
+
+// Lets the user choose a source in the source manager's dialog and remembers it; the library and
+// the manager are unloaded again afterwards.
+void SelectTwainSource(TQelTwain* Twain);
+// Opens and enables the remembered source (asking for one when none is remembered) in the native
+// mechanism; the images arrive afterwards through the component's OnTwainAcquire, while the library
+// and the manager stay loaded. A remembered name that no source has any more does nothing.
+void TwainAcquire(TQelTwain* Twain);
 
 // ---------------------------------------------------------------------------------------------------
 // Variants.

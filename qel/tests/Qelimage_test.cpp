@@ -30,13 +30,14 @@ namespace {
 // The captions the image gives its commands when no translation is installed.
 const AnsiString LoadCaption = "טען מקובץ";
 const AnsiString DeleteCaption = "&מחק";
+const AnsiString SourceCaption = "בחר מקור...";
+const AnsiString AcquireCaption = "קבל תמונה...";
 
 // An image whose hidden parts a test may see: the acquisition object and the sizes it was given.
 class TImageProbe : public TQelImage {
   VCL_DECLARE_CLASS(TImageProbe, TQelImage)
   explicit TImageProbe(TOwnerArg owner) : TQelImage(owner) {}
-  TComponent* Acquisition() const { return FTwain; }
-  void GiveAcquisition(TComponent* object) { FTwain = object; }
+  TQelTwain* Acquisition() const { return FTwain; }
   void SetBounds(int left, int top, int width, int height) override
   {
     Sizes.push_back(SIZE{width, height});
@@ -45,18 +46,6 @@ class TImageProbe : public TQelImage {
   std::vector<SIZE> Sizes;
 };
 VCL_IMPLEMENT_CLASS(TImageProbe)
-
-// A component that tells when it goes.
-class TGoneProbe : public TComponent {
-  VCL_DECLARE_CLASS(TGoneProbe, TComponent)
-  explicit TGoneProbe(TOwnerArg owner) : TComponent(owner) {}
-  ~TGoneProbe() override
-  {
-    if (Gone) *Gone = true;
-  }
-  bool* Gone = nullptr;
-};
-VCL_IMPLEMENT_CLASS(TGoneProbe)
 
 // The events as they arrive, in order.
 class TEventLog : public TObject {
@@ -164,16 +153,21 @@ TEST_F(QelImage, ImageWithoutMenuGetsOneOfItsOwn)
   ASSERT_NE(menu, nullptr) << "a TQelPopupMenu";
   EXPECT_EQ(menu->Owner(), image);
   TMenuItem* items = menu->GetItems();
-  ASSERT_EQ(items->GetCount(), 2);
-  EXPECT_EQ(items->GetItem(0)->GetCaption(), LoadCaption);
-  EXPECT_EQ(items->GetItem(1)->GetCaption(), DeleteCaption);
-  EXPECT_TRUE(items->GetItem(0)->GetDefault());
-  EXPECT_FALSE(items->GetItem(1)->GetDefault());
+  const std::vector<AnsiString> expected{LoadCaption, DeleteCaption, "-", SourceCaption, AcquireCaption};
+  ASSERT_EQ(items->GetCount(), 5);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(items->GetItem(i)->GetCaption(), expected[size_t(i)]) << i;
+    EXPECT_EQ(items->GetItem(i)->Owner(), menu) << i;
+    EXPECT_EQ(items->GetItem(i)->GetDefault(), i == 0) << i;
+  }
   EXPECT_EQ(menu->GetDefaultMenuItem(), items->GetItem(0));
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(items->GetItem(i)->Owner(), menu);
-  // Both commands are bound to the image (what they do is shown below, through the items).
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(items->GetItem(i)->OnClick.GetMethod().Data, static_cast<TObject*>(image)) << i;
-  EXPECT_EQ(image->Acquisition(), nullptr);
+  // The commands are bound to the image (what they do is shown below, through the items).
+  for (int i : {0, 1, 3, 4}) EXPECT_EQ(items->GetItem(i)->OnClick.GetMethod().Data, static_cast<TObject*>(image)) << i;
+  EXPECT_FALSE(items->GetItem(2)->OnClick);
+  // The acquisition object is the image's, and speaks for the application.
+  ASSERT_NE(image->Acquisition(), nullptr);
+  EXPECT_EQ(image->Acquisition()->Owner(), image);
+  EXPECT_EQ(image->Acquisition()->GetAppIdentity()->GetProductName(), Application->GetTitle());
   // The platform's menu marks the same item as its default.
   HMENU handle = menu->GetHandle();
   EXPECT_EQ(GetMenuDefaultItem(handle, TRUE, 0), 0u);
@@ -184,6 +178,9 @@ TEST_F(QelImage, ImageWithoutMenuGetsOneOfItsOwn)
   EXPECT_TRUE(info.fState & MFS_DEFAULT);
   ASSERT_TRUE(GetMenuItemInfoW(handle, 1, TRUE, &info));
   EXPECT_FALSE(info.fState & MFS_DEFAULT);
+  TQelTwain* acquisition = image->Acquisition();
+  image->Loaded();
+  EXPECT_EQ(image->Acquisition(), acquisition) << "a second Loaded keeps the one acquisition object";
 }
 
 TEST_F(QelImage, ImageWithATwoItemMenuPutsALineFirstAndItsCommandsLast)
@@ -199,26 +196,27 @@ TEST_F(QelImage, ImageWithATwoItemMenuPutsALineFirstAndItsCommandsLast)
   image->Loaded();
   EXPECT_EQ(image->GetPopupMenu(), menu);
   TMenuItem* items = menu->GetItems();
-  ASSERT_EQ(items->GetCount(), 5);
-  const std::vector<AnsiString> expected{"-", "Copy", "Paste", LoadCaption, DeleteCaption};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(items->GetItem(i)->GetCaption(), expected[size_t(i)]) << i;
+  ASSERT_EQ(items->GetCount(), 8);
+  const std::vector<AnsiString> expected{"-", "Copy", "Paste", LoadCaption, DeleteCaption, "-", SourceCaption, AcquireCaption};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(items->GetItem(i)->GetCaption(), expected[size_t(i)]) << i;
   EXPECT_TRUE(items->GetItem(0)->IsLine());
+  EXPECT_TRUE(items->GetItem(5)->IsLine());
   EXPECT_EQ(items->GetItem(0)->Owner(), menu);
   EXPECT_EQ(items->GetItem(3)->Owner(), menu);
   EXPECT_TRUE(items->GetItem(3)->GetDefault());
   EXPECT_EQ(GetMenuDefaultItem(menu->GetHandle(), TRUE, 0), 3u);
-  EXPECT_EQ(GetMenuItemCount(menu->GetHandle()), 5);
+  EXPECT_EQ(GetMenuItemCount(menu->GetHandle()), 8);
 }
 
 TEST_F(QelImage, DestructorFreesTheAcquisitionObject)
 {
   TImageProbe* image = NewImage();
-  bool gone = false;
-  auto* object = new TGoneProbe(image);
-  object->Gone = &gone;
-  image->GiveAcquisition(object);
+  image->Loaded();
+  ASSERT_NE(image->Acquisition(), nullptr);
+  HWND window = image->Acquisition()->WindowHandle;
+  ASSERT_TRUE(IsWindow(window));
   delete image;
-  EXPECT_TRUE(gone);
+  EXPECT_FALSE(IsWindow(window)) << "the component and its virtual window went with the image";
 }
 
 TEST_F(QelImage, RightClickShowsTheMenuWithLoadAsItsDefault)
@@ -235,9 +233,11 @@ TEST_F(QelImage, RightClickShowsTheMenuWithLoadAsItsDefault)
   const TMenuSeen& seen = watcher.Result();
   ASSERT_TRUE(seen.Found) << seen.Problem;
   SavePng(seen.Shot, "qelimage_context_menu");
-  ASSERT_EQ(seen.Captions.size(), 2u);
+  ASSERT_EQ(seen.Captions.size(), 5u);
   EXPECT_EQ(seen.Captions[0], std::string(LoadCaption.c_str()));
   EXPECT_EQ(seen.Captions[1], std::string(DeleteCaption.c_str()));
+  EXPECT_EQ(seen.Captions[3], std::string(SourceCaption.c_str()));
+  EXPECT_EQ(seen.Captions[4], std::string(AcquireCaption.c_str()));
   EXPECT_EQ(seen.DefaultPosition, 0);
   // The menu shows text: dark pixels on its light face.
   EXPECT_TRUE(Painted(seen.Shot, GetSysColor(COLOR_MENU), 20));

@@ -203,12 +203,15 @@ TEST_F(QelStoredForm, Loads)
   EXPECT_EQ(f->MainMenu1->FindItem("&File"), 0);
   // Loading ran the image's Loaded: its commands follow the menu's own items behind a first line.
   TMenuItem* items = f->PopupMenu1->GetItems();
-  ASSERT_EQ(items->GetCount(), 5);
+  ASSERT_EQ(items->GetCount(), 8);
   EXPECT_TRUE(items->GetItem(0)->IsLine());
   EXPECT_EQ(items->GetItem(1), f->CopyItem);
   EXPECT_EQ(items->GetItem(2), f->PlayItem);
   EXPECT_EQ(items->GetItem(3)->GetCaption(), AnsiString("טען מקובץ"));
   EXPECT_EQ(items->GetItem(4)->GetCaption(), AnsiString("&מחק"));
+  EXPECT_TRUE(items->GetItem(5)->IsLine());
+  EXPECT_EQ(items->GetItem(6)->GetCaption(), AnsiString("בחר מקור..."));
+  EXPECT_EQ(items->GetItem(7)->GetCaption(), AnsiString("קבל תמונה..."));
   // Copy was the menu's default before the image came; load takes its place, one default a menu.
   EXPECT_EQ(f->PopupMenu1->GetDefaultMenuItem(), items->GetItem(3));
   EXPECT_FALSE(f->CopyItem->GetDefault());
@@ -234,7 +237,7 @@ TEST_F(QelStoredForm, WriteReadCycleKeepsEveryPublishedProperty)
   EXPECT_GT(compared, 150);
   // The image's own menu items are the image's doing, not the form's: they are not stored, and the
   // copy made its own when it was read.
-  EXPECT_EQ(copy->PopupMenu1->GetItems()->GetCount(), 5);
+  EXPECT_EQ(copy->PopupMenu1->GetItems()->GetCount(), 8);
   // A second cycle writes the very same bytes.
   EXPECT_EQ(WriteForm(copy.get()), first);
 }
