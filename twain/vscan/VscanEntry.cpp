@@ -57,6 +57,8 @@ const Operation Operations[] = {
     {DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, S4 | S5 | S6, [](Session& s, TW_UINT16 m, TW_MEMREF d) { return SetupFile(s, m, As<TW_SETUPFILEXFER>(d)); }},
     {DG_CONTROL, DAT_SETUPFILEXFER, MSG_RESET, S4, [](Session& s, TW_UINT16 m, TW_MEMREF d) { return SetupFile(s, m, As<TW_SETUPFILEXFER>(d)); }},
     {DG_CONTROL, DAT_XFERGROUP, MSG_GET, AnyOpen, XferGroup},
+    // Answered before the table in its states; here for the sequence error outside them.
+    {DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, S5 | S6 | S7, [](Session&, TW_UINT16, TW_MEMREF) { return Fail(TWCC_BADVALUE); }},
     {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, S6 | S7, [](Session& s, TW_UINT16, TW_MEMREF d) { return ImageInfo(s, As<TW_IMAGEINFO>(d)); }},
     {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, S4 | S5 | S6, [](Session& s, TW_UINT16 m, TW_MEMREF d) { return ImageLayout(s, m, As<TW_IMAGELAYOUT>(d)); }},
     {DG_IMAGE, DAT_IMAGELAYOUT, MSG_GETDEFAULT, S4 | S5 | S6, [](Session& s, TW_UINT16 m, TW_MEMREF d) { return ImageLayout(s, m, As<TW_IMAGELAYOUT>(d)); }},
@@ -83,13 +85,12 @@ void CopyName(TW_STR32& to, const char* from)
 
 // A fresh session for each open: the DLL stays loaded between opens, so nothing may carry over
 // except the settings just read.
-void Open(Session& s, const TW_IDENTITY* app, TW_IDENTITY* own)
+void Open(Session& s, TW_IDENTITY* own)
 {
   Settings config = ReadSettings();
   s = Session{};
   s.Loaded = true;
   s.Config = std::move(config);
-  if (app) s.App = *app;
   s.Own = OwnIdentity();
   s.Own.Id = own->Id;
   const TW_UINT32 id = own->Id;
@@ -115,7 +116,7 @@ Answer Identity(Session& s, TW_UINT16 msg, TW_MEMREF data)
   case MSG_OPENDS:
     if (s.State != 3 && !s.CloseRefused) return Fail(TWCC_MAXCONNECTIONS);
     if (!id) return Fail(TWCC_BADVALUE);
-    Open(s, nullptr, id);
+    Open(s, id);
     return Ok();
   case MSG_CLOSEDS:
     // Wine's MSG_CLOSEDSM passes something else as the argument: it is not read.

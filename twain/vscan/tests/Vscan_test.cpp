@@ -14,6 +14,7 @@
 #include <cwctype>
 #include <deque>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -368,6 +369,7 @@ const SequenceCase SequenceCases[] = {
     {4, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, "disabling a source that is not enabled"},
     {4, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, "image information before a transfer is ready"},
     {4, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, "transferring before enabling"},
+    {4, DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, "processing events before enabling"},
     {5, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, "ending a transfer once none is pending"},
     {5, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, "closing while enabled"},
     {5, DG_CONTROL, DAT_CAPABILITY, MSG_SET, "setting a capability while enabled"},
@@ -382,9 +384,10 @@ TEST_F(Scanner, AnswersOperationsOutOfTheirStatesWithSequenceErrors)
   for (const SequenceCase& c : SequenceCases) {
     SCOPED_TRACE(c.What);
     GoTo(c.State);
-    // The manager forgets a source whose close it passed on, even a refused one: closing goes
-    // straight to the source, as do the calls to a closed one.
-    const bool direct = c.State == 3 || c.Msg == MSG_CLOSEDS;
+    // The manager forgets a source whose close it passed on, even a refused one, and reads the
+    // message of every MSG_PROCESSEVENT itself: these go straight to the source, as do the calls to a
+    // closed one.
+    const bool direct = c.State == 3 || c.Msg == MSG_CLOSEDS || c.Dat == DAT_EVENT;
     alignas(8) unsigned char data[sizeof(TW_PALETTE8)] = {};
     EXPECT_EQ(direct ? Direct(c.Dg, c.Dat, c.Msg, data) : Ds(c.Dg, c.Dat, c.Msg, data), TWRC_FAILURE);
     EXPECT_EQ(Status(direct), TWCC_SEQERROR);
@@ -569,6 +572,26 @@ TEST_F(Scanner, TransfersTheChartInMemoryStripsTopRowFirst)
   }
 }
 
+// A packed DIB of the default chart at 150 dpi: its header and the colours at the chart's probes.
+void ExpectChartDib(const uint8_t* dib, size_t size)
+{
+  BITMAPINFOHEADER h;
+  ASSERT_GE(size, sizeof h);
+  std::memcpy(&h, dib, sizeof h);
+  EXPECT_EQ(h.biSize, 40u);
+  EXPECT_EQ(h.biWidth, 360);   // 2.4 inches at 150 dpi
+  EXPECT_EQ(h.biHeight, 240);  // positive: bottom-up
+  EXPECT_EQ(h.biBitCount, 24);
+  EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
+  EXPECT_EQ(h.biXPelsPerMeter, 5906);  // 150 / 0.0254, rounded
+  const uint32_t stride = RowBytes(h.biWidth, 24);
+  ASSERT_GE(size, sizeof h + static_cast<size_t>(stride) * h.biHeight);
+  for (const ChartProbe& p : ChartProbes(h.biWidth, h.biHeight)) {
+    const uint8_t* px = dib + sizeof h + static_cast<size_t>(h.biHeight - 1 - p.Y) * stride + 3 * p.X;
+    EXPECT_EQ((ChartRgb{px[2], px[1], px[0]}), p.Rgb) << p.What;
+  }
+}
+
 TEST_F(Scanner, TransfersANativeBottomUpDib)
 {
   Settings_.Set(L"Resolution", 150);
@@ -579,22 +602,39 @@ TEST_F(Scanner, TransfersANativeBottomUpDib)
   ASSERT_EQ(Ds(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
   auto* bytes = static_cast<const uint8_t*>(GlobalLock(handle));
   ASSERT_NE(bytes, nullptr);
-  BITMAPINFOHEADER h;
-  std::memcpy(&h, bytes, sizeof h);
-  EXPECT_EQ(h.biSize, 40u);
-  EXPECT_EQ(h.biWidth, 360);   // 2.4 inches at 150 dpi
-  EXPECT_EQ(h.biHeight, 240);  // positive: bottom-up
-  EXPECT_EQ(h.biBitCount, 24);
-  EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
-  EXPECT_EQ(h.biXPelsPerMeter, 5906);  // 150 / 0.0254, rounded
-  const uint32_t stride = RowBytes(h.biWidth, 24);
-  ASSERT_GE(GlobalSize(handle), sizeof h + static_cast<size_t>(stride) * h.biHeight);
-  for (const ChartProbe& p : ChartProbes(h.biWidth, h.biHeight)) {
-    const uint8_t* px = bytes + sizeof h + static_cast<size_t>(h.biHeight - 1 - p.Y) * stride + 3 * p.X;
-    EXPECT_EQ((ChartRgb{px[2], px[1], px[0]}), p.Rgb) << p.What;
-  }
+  ExpectChartDib(bytes, GlobalSize(handle));
   GlobalUnlock(handle);
   GlobalFree(handle);
+}
+
+TEST_F(Scanner, WritesTheSameDibToABmpFile)
+{
+  const std::string path = TempFile("vscan_test.bmp");
+  DeleteFileA(path.c_str());
+  Settings_.Set(L"Resolution", 150);
+  Settings_.Set(L"TransferMode", std::wstring(L"file"));
+  Open();
+  TW_SETUPFILEXFER setup{};
+  std::strcpy(setup.FileName, path.c_str());
+  setup.Format = TWFF_TIFF;
+  EXPECT_EQ(Ds(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_FAILURE) << "BMP only";
+  EXPECT_EQ(Status(), TWCC_BADVALUE);
+  setup.Format = TWFF_BMP;
+  ASSERT_EQ(Ds(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup), TWRC_SUCCESS);
+  ASSERT_EQ(Enable(false), TWRC_SUCCESS);
+  ASSERT_EQ(NextNotification().Msg, MSG_XFERREADY);
+  ASSERT_EQ(Ds(DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  BITMAPFILEHEADER fh{};
+  ASSERT_GE(file.size(), sizeof fh);
+  std::memcpy(&fh, file.data(), sizeof fh);
+  EXPECT_EQ(fh.bfType, 0x4d42);
+  EXPECT_EQ(fh.bfSize, file.size());
+  EXPECT_EQ(fh.bfOffBits, sizeof fh + sizeof(BITMAPINFOHEADER));
+  ExpectChartDib(file.data() + sizeof fh, file.size() - sizeof fh);
+  in.close();
+  DeleteFileA(path.c_str());
 }
 
 TEST_F(Scanner, LogsEveryCallItReceivesAndEveryNotification)
