@@ -66,7 +66,7 @@ _wine_server_up() {
 _wine_reg() { $WINE reg "$@" "$REG_VIEW" </dev/null >/dev/null 2>&1; }
 
 # Settings of the test prefix; bump the version when they change so that old prefixes get them.
-WINE_PREFIX_VERSION=6
+WINE_PREFIX_VERSION=7
 
 _wine_prefix_up() {
   local marker=$WINEPREFIX/.ostrel-ready
@@ -99,6 +99,14 @@ _wine_prefix_up() {
   # D: is a CD-ROM drive over build/<target>/cdrom, for tests of a program started from a disc.
   ln -sfn "$CDROM_DIR" "$WINEPREFIX/dosdevices/d:"
   _wine_reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d cdrom /f
+  # The virtual scanner is the prefix's TWAIN source: Wine's source manager loads exactly sane.ds (and
+  # gphoto2.ds) from twain_32\ in a 32-bit process and twain_64\ in a 64-bit one, and prefers a builtin
+  # of that name unless told otherwise. A link, so that a rebuilt source is the one loaded.
+  local twain_dir=twain_32
+  [ "$OSTREL_ARCH" = win64 ] && twain_dir=twain_64
+  mkdir -p "$WINEPREFIX/drive_c/windows/$twain_dir"
+  ln -sfn "$DIST_DIR/OstrelScan.ds" "$WINEPREFIX/drive_c/windows/$twain_dir/sane.ds"
+  _wine_reg add 'HKCU\Software\Wine\DllOverrides' /v sane.ds /d native /f
   # Drive types are read when the prefix's services start: end this session of the prefix so that the
   # next program starts it afresh with every setting above.
   wineserver -k </dev/null >/dev/null 2>&1 || true

@@ -4,6 +4,7 @@
 set(_expected
   VyrPlayer.exe vyrpack.exe Mevlink.dll
   vcl.bpl Vidkit.bpl QelBase.bpl Xmlkit.bpl QelLocal.bpl dib.bpl twain.bpl Qel.bpl VyrPlayerPkg.bpl
+  OstrelScan.ds
   libstdc++-6.dll libwinpthread-1.dll
   Demo.vyr About/About.vyr
   LOCALES/en/VyrPlayer.xml LOCALES/en/Qel.xml LOCALES/he/VyrPlayer.xml LOCALES/he/Qel.xml)

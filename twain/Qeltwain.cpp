@@ -189,6 +189,7 @@ bool TQelTwain::UnloadLibrary()
   if (LibraryLoaded) {
     SetSourceManagerLoaded(false);
     if (FreeLibrary(LibraryHandle)) {
+      OSTREL_TRACE(twain, "freed the library");
       LibraryHandle = nullptr;
       DsmEntry = nullptr;
       LibraryLoaded = false;

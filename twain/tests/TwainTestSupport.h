@@ -9,6 +9,33 @@
 
 namespace twaintest {
 
+// The virtual scanner's registry settings for one test: none before, none after (the scanner reads
+// them at every open).
+class ScannerSettings {
+public:
+  ScannerSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, Key); }
+  ~ScannerSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, Key); }
+  ScannerSettings(const ScannerSettings&) = delete;
+  ScannerSettings& operator=(const ScannerSettings&) = delete;
+
+  void Set(const wchar_t* name, DWORD value) { Write(name, REG_DWORD, &value, sizeof value); }
+  void Set(const wchar_t* name, const std::wstring& value)
+  {
+    Write(name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+
+private:
+  static constexpr const wchar_t* Key = L"Software\\Ostrel\\Virtual Scanner";
+  static void Write(const wchar_t* name, DWORD type, const void* data, DWORD size)
+  {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+      return;
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+  }
+};
+
 // Collects every "ostrel:twain:" line written while it lives (OutputDebugString raises
 // DBG_PRINTEXCEPTION_C, which a vectored handler sees first). The test runs with OSTREL_DEBUG=+twain.
 class TraceLines {
