@@ -10,8 +10,8 @@
 //   failed transfer.
 // - The memory path checks what the source describes: the bit depth must fit the pixel type and a
 //   palette must fit the depth's table; a block that brings more bytes than the image holds stops
-//   at the last line (the surplus is dropped); a preferred buffer size of 0 falls back to the
-//   minimum size, then to one line.
+//   at the last line (the surplus is dropped); the buffer has the preferred size, but never less than
+//   the minimum the source names (with neither, one line).
 // - A native image whose bitmap does not fit its memory block is refused as bad data.
 #include <algorithm>
 #include <cstring>
@@ -379,29 +379,29 @@ TReturnCode TTwainSource::TransferImageMemory(TDib* Image)
   const size_t stride = static_cast<size_t>(Image->GetBytesPerLine());
   const int width = Image->GetWidth();
   const bool swapChannels = Image->GetBitsPerPixel() == 24;
-  TW_UINT32 bufferSize = setup.Preferred;
-  if (bufferSize == 0) bufferSize = setup.MinBufSize;
+  // The preferred size, but never below the least the source said it needs; with neither, one line.
+  TW_UINT32 bufferSize = std::max(setup.Preferred, setup.MinBufSize);
   if (bufferSize == 0) bufferSize = static_cast<TW_UINT32>(stride);
 
-  std::unique_ptr<unsigned char, decltype(&std::free)> buffer(static_cast<unsigned char*>(std::malloc(bufferSize)),
-                                                              &std::free);
+  TGlobalBlock block(GlobalAlloc(GMEM_FIXED, bufferSize));
+  auto* buffer = static_cast<unsigned char*>(block.Get());
   if (!buffer) throw std::bad_alloc();
 
   int line = 0;
   size_t filled = 0;
   auto* target = static_cast<unsigned char*>(Image->GetScanLine(0));
   do {
-    TW_IMAGEMEMXFER block{};
-    block.Compression = 0xFFFF;
-    block.BytesPerRow = block.Columns = block.Rows = block.XOffset = block.YOffset = block.BytesWritten = 0xFFFFFFFFul;
-    block.Memory = {TWMF_APPOWNS | TWMF_POINTER, bufferSize, buffer.get()};
-    rc = CallTwain(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &block);
+    TW_IMAGEMEMXFER xfer{};
+    xfer.Compression = 0xFFFF;
+    xfer.BytesPerRow = xfer.Columns = xfer.Rows = xfer.XOffset = xfer.YOffset = xfer.BytesWritten = 0xFFFFFFFFul;
+    xfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, bufferSize, buffer};
+    rc = CallTwain(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &xfer);
     if (rc != TWRC_SUCCESS && rc != TWRC_XFERDONE) return static_cast<TReturnCode>(rc);
 
     // The block is a piece of one continuous stream of lines; what it claims beyond the buffer, or
     // beyond the image's last line, is not read.
-    const unsigned char* from = buffer.get();
-    size_t left = std::min<size_t>(block.BytesWritten, bufferSize);
+    const unsigned char* from = buffer;
+    size_t left = std::min<size_t>(xfer.BytesWritten, bufferSize);
     while (left > 0 && line < height) {
       const size_t piece = std::min(left, stride - filled);
       std::memcpy(target + filled, from, piece);
@@ -419,7 +419,6 @@ TReturnCode TTwainSource::TransferImageMemory(TDib* Image)
     }
   } while (rc == TWRC_SUCCESS);
 
-  buffer.reset();
   Image->Reduce();
   return static_cast<TReturnCode>(rc);
 }

@@ -73,7 +73,8 @@ private:
     const EXCEPTION_RECORD* record = info->ExceptionRecord;
     if (record->ExceptionCode == DBG_PRINTEXCEPTION_C && record->NumberParameters >= 2 && Current()) {
       const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
-      const std::string line(text ? text : "");
+      std::string line(text ? text : "");
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
       if (line.rfind("ostrel:twain: ", 0) == 0) {
         std::lock_guard<std::mutex> guard(Current()->FLock);
         Current()->FLines.push_back(line.substr(14));

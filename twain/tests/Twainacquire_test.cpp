@@ -81,8 +81,8 @@ class SelectSourceDriver {
 public:
   struct Seen {
     bool Found = false;
-    bool OkWasDisabled = false;
-    bool OkEnabledByTheClick = false;
+    bool RowSelectedByTheClick = false;
+    bool OkEnabled = false;
     std::vector<std::string> Rows;
   };
 
@@ -111,7 +111,6 @@ private:
       if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < LRESULT(sizeof text)) SendMessageA(list, LB_GETTEXT, i, LPARAM(text));
       FSeen.Rows.push_back(text);
     }
-    FSeen.OkWasDisabled = !IsWindowEnabled(ok);
     if (FChoose) {
       const int row = int(SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(ScannerName)));
       RECT item{};
@@ -119,8 +118,9 @@ private:
       POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
       ClientToScreen(list, &at);
       ClickScreen(at);
-      for (int i = 0; i < 250 && !IsWindowEnabled(ok); ++i) Sleep(20);
-      FSeen.OkEnabledByTheClick = IsWindowEnabled(ok);
+      for (int i = 0; i < 250 && SendMessageA(list, LB_GETCURSEL, 0, 0) != row; ++i) Sleep(20);
+      FSeen.RowSelectedByTheClick = SendMessageA(list, LB_GETCURSEL, 0, 0) == row;
+      FSeen.OkEnabled = IsWindowEnabled(ok);
       SavePng(dialog, "twain_select_source");
       ClickScreen(CentreOnScreen(ok));
     } else {
@@ -190,8 +190,8 @@ TEST_F(Acquisition, SelectionDialogChoosesAndCancels)
   const int index = Twain->SelectSource();
   const auto& seen = driver.Result();
   ASSERT_TRUE(seen.Found);
-  EXPECT_TRUE(seen.OkWasDisabled) << "OK waits for a row";
-  EXPECT_TRUE(seen.OkEnabledByTheClick);
+  EXPECT_TRUE(seen.RowSelectedByTheClick);
+  EXPECT_TRUE(seen.OkEnabled);
   ASSERT_GE(index, 0);
   EXPECT_EQ(Twain->GetSource(index)->GetProductName(), ScannerName);
   EXPECT_FALSE(Twain->Selecting);

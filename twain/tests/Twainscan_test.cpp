@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -51,6 +52,15 @@ public:
     twain->OnAcquireError = TTwainErrorEvent(this, &TEventRecord::Failed);
     twain->OnSourceFileTransfer = TTwainFileTransferEvent(this, &TEventRecord::FileArrived);
     twain->OnAcquireProgress = TTwainProgressEvent(this, &TEventRecord::Progress);
+  }
+  void Reset()
+  {
+    Events.clear();
+    Images.clear();
+    Errors.clear();
+    Files.clear();
+    CancelAtImage = 0;
+    ProgressLines = 0;
   }
   int Count(const std::string& event) const { return int(std::count(Events.begin(), Events.end(), event)); }
 
@@ -124,7 +134,7 @@ protected:
   std::vector<std::string> Log() const
   {
     std::vector<std::string> lines;
-    std::ifstream file(LogPath);
+    std::ifstream file{std::filesystem::path(LogPath)};
     for (std::string line; std::getline(file, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       lines.push_back(line);
@@ -230,7 +240,7 @@ TEST_F(ScannerTest, EveryMechanismDeliversTheChartInEveryPixelType)
     Settings.Set(L"PixelFlavor", c.flavor);
     Settings.Set(L"PaletteType", c.paletteType);
     Twain.reset(new TQelTwain(nullptr));
-    Record = TEventRecord();
+    Record.Reset();
     Record.Bind(Twain.get());
     TTwainSource* source = OpenScanner();
     ASSERT_NE(source, nullptr);
@@ -246,8 +256,12 @@ TEST_F(ScannerTest, EveryMechanismDeliversTheChartInEveryPixelType)
     EXPECT_EQ(dib->GetWidth(), 240);
     EXPECT_EQ(dib->GetHeight(), 160);
     ExpectChart(dib, c.type, c.paletteType == TWPA_GRAY, what);
-    if (c.mode != tmFile) EXPECT_EQ(dib->GetBitsPerPixel(), ReducedDepth(dib, c.bits)) << "reduced after the transfer";
-    if (c.mode == tmMemory) EXPECT_EQ(Record.ProgressLines, 160) << "one progress event a line, in order";
+    if (c.mode != tmFile) {
+      EXPECT_EQ(dib->GetBitsPerPixel(), ReducedDepth(dib, c.bits)) << "reduced after the transfer";
+    }
+    if (c.mode == tmMemory) {
+      EXPECT_EQ(Record.ProgressLines, 160) << "one progress event a line, in order";
+    }
     EXPECT_EQ(Record.Count("disable"), 1);
   }
 }
@@ -259,7 +273,8 @@ TEST_F(ScannerTest, MemoryTransferOfOddBlocksAndResolutions)
     DWORD dpi, preferred, extra;
     int pixelsPerMetre;
   } cases[] = {
-      {"300 dpi", 300, 1000, 0, 11811},
+      {"300 dpi, a preferred size below a line", 300, 1000, 0, 11811},
+      {"300 dpi, several lines a block", 300, 5000, 0, 11811},
       {"more bytes than the image holds", 100, 1000, 5000, 3937},
       {"no preferred size: one line at a time", 100, 0, 0, 3937},
       {"a buffer of a line and a half", 100, 1080, 0, 3937},
@@ -271,7 +286,7 @@ TEST_F(ScannerTest, MemoryTransferOfOddBlocksAndResolutions)
     Settings.Set(L"PreferredBufferSize", c.preferred);
     Settings.Set(L"ExtraBytes", c.extra);
     Twain.reset(new TQelTwain(nullptr));
-    Record = TEventRecord();
+    Record.Reset();
     Record.Bind(Twain.get());
     TTwainSource* source = OpenScanner();
     ASSERT_NE(source, nullptr);
@@ -324,7 +339,7 @@ TEST_F(ScannerTest, TransferLoopSequences)
     Settings.Set(L"FailTransfer", c.failTransfer);
     Settings.Set(L"PixelType", c.pixelType);
     Twain.reset(new TQelTwain(nullptr));
-    Record = TEventRecord();
+    Record.Reset();
     Record.Bind(Twain.get());
     Record.CancelAtImage = c.cancelAt;
     TTwainSource* source = OpenScanner();
@@ -336,9 +351,10 @@ TEST_F(ScannerTest, TransferLoopSequences)
     Acquire(source);
     EXPECT_EQ(Record.Events, c.events);
     EXPECT_EQ(Calls({"DAT_PENDINGXFERS MSG_ENDXFER", "DAT_PENDINGXFERS MSG_RESET", "DAT_USERINTERFACE"}), c.calls);
-    if (c.failTransfer) EXPECT_EQ(Record.Errors, (std::vector<std::pair<int, int>>{{TWRC_FAILURE, TWCC_OPERATIONERROR}}));
-    if (c.file2 || c.pixelType == TWPT_CMY)
-      for (auto [rc, cc] : Record.Errors) EXPECT_EQ(rc, TWRC_FAILURE) << "each image fails with return code 1";
+    if (c.failTransfer) {
+      EXPECT_EQ(Record.Errors, (std::vector<std::pair<int, int>>{{TWRC_FAILURE, TWCC_OPERATIONERROR}}));
+    }
+    for (auto [rc, cc] : Record.Errors) EXPECT_EQ(rc, TWRC_FAILURE) << "each failed image reports return code 1";
     EXPECT_TRUE(source->Loaded && !source->Enabled) << "open and idle again";
     EXPECT_EQ(source->GetPendingXfers(), 0x7FFF) << "not enabled";
   }
@@ -399,7 +415,7 @@ TEST_F(ScannerTest, CapabilitiesInEveryContainerKind)
   EXPECT_EQ(count, -1);
   double width = 0;
   EXPECT_EQ(source->GetIPhysicalWidth(width), TWCC_SUCCESS);
-  EXPECT_DOUBLE_EQ(width, 2.4);
+  EXPECT_NEAR(width, 2.4, 1 / 65536.0);
   // An array is no one value: the getter answers a wrong container.
   AnsiString text;
   TItemType itemType;

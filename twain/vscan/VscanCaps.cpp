@@ -138,7 +138,7 @@ std::optional<CapInfo> Describe(const Session& s, TW_UINT16 cap)
   case CAP_INDICATORS: return OneValue(TWTY_BOOL, c.Indicators, d.Indicators, true);
   case ICAP_COMPRESSION: return Enumeration(TWTY_UINT16, {TWCP_NONE}, TWCP_NONE, TWCP_NONE, true);
   case ICAP_XFERMECH:
-    return Enumeration(TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY}, c.XferMech, d.XferMech, true);
+    return Enumeration(TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY, TWSX_FILE2}, c.XferMech, d.XferMech, true);
   case ICAP_PIXELTYPE:
     return Enumeration(TWTY_UINT16, {TWPT_BW, TWPT_GRAY, TWPT_RGB, TWPT_PALETTE, TWPT_CMY}, c.PixelType, d.PixelType,
                        true);
@@ -194,7 +194,7 @@ bool Apply(Session& s, TW_UINT16 cap, TW_UINT32 value)
   case ICAP_COMPRESSION: return low == TWCP_NONE;
   case ICAP_IMAGEFILEFORMAT: return low == TWFF_BMP;
   case ICAP_XFERMECH:
-    if (!OneOf(low, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY})) return false;
+    if (!OneOf(low, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY, TWSX_FILE2})) return false;
     c.XferMech = low;
     return true;
   case ICAP_PIXELTYPE:
