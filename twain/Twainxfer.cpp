@@ -6,7 +6,7 @@
 //   without it the source would stay in its transfer state and could never be disabled or closed.
 // - A failure while one image is handled (no memory for the bitmap, a handler that raises, image
 //   data that does not describe a bitmap) is reported through OnAcquireError — TWCC_LOWMEMORY for
-//   memory, TWCC_BADVALUE for bad data, TWCC_BUMMER otherwise — and the image is ended like any
+//   memory, TWCC_BADVALUE for data that describes no bitmap or ends before it, TWCC_BUMMER otherwise — and the image is ended like any
 //   failed transfer.
 // - The memory path checks what the source describes: the bit depth must fit the pixel type and a
 //   palette must fit the depth's table; a block that brings more bytes than the image holds stops
@@ -67,6 +67,9 @@ TConditionCode ConditionOf(std::exception_ptr failure)
   } catch (const EOutOfMemory&) {
     return TWCC_LOWMEMORY;
   } catch (const EInvalidGraphic&) {
+    return TWCC_BADVALUE;
+  } catch (const EReadError&) {
+    // Image data that ends before the bitmap it describes.
     return TWCC_BADVALUE;
   } catch (...) {
     return TWCC_BUMMER;

@@ -42,6 +42,7 @@ public:
   std::vector<std::pair<int, int>> Errors;  // return and condition codes
   std::vector<AnsiString> Files;
   int CancelAtImage = 0;  // sets Cancel in this image's OnTwainAcquire (1-based)
+  int ThrowAtImage = 0;   // raises in this image's OnTwainAcquire
   int ProgressLines = 0;
 
   void Bind(TQelTwain* twain)
@@ -60,6 +61,7 @@ public:
     Errors.clear();
     Files.clear();
     CancelAtImage = 0;
+    ThrowAtImage = 0;
     ProgressLines = 0;
   }
   int Count(const std::string& event) const { return int(std::count(Events.begin(), Events.end(), event)); }
@@ -70,6 +72,7 @@ public:
     Images.push_back(std::make_unique<TDib>());
     Images.back()->Assign(image);
     if (int(Images.size()) == CancelAtImage) cancel = true;
+    if (int(Images.size()) == ThrowAtImage) throw Exception("the handler failed");
   }
   void Disabled(TObject* sender, const int) { Events.push_back(dynamic_cast<TQelTwain*>(sender) ? "disable" : "?"); }
   void Cancelled(TObject* sender, const int) { Events.push_back(dynamic_cast<TQelTwain*>(sender) ? "cancel" : "?"); }
@@ -358,6 +361,76 @@ TEST_F(ScannerTest, TransferLoopSequences)
     EXPECT_TRUE(source->Loaded && !source->Enabled) << "open and idle again";
     EXPECT_EQ(source->GetPendingXfers(), 0x7FFF) << "not enabled";
   }
+}
+
+// ---- what a faulty source or a failing handler does to the loop ----------------------------------
+
+TEST_F(ScannerTest, EveryFaultEndsItsImageAndLeavesTheSourceIdle)
+{
+  struct Case {
+    const char* what;
+    const wchar_t* mechanism;
+    std::vector<std::pair<const wchar_t*, DWORD>> settings;
+    int throwAt;
+    std::vector<std::string> events;
+    std::vector<std::pair<int, int>> errors;
+    std::vector<std::string> calls;
+  };
+  const std::string enable = "DG_CONTROL DAT_USERINTERFACE MSG_ENABLEDS -> TWRC_SUCCESS";
+  const std::string end = "DG_CONTROL DAT_PENDINGXFERS MSG_ENDXFER -> TWRC_SUCCESS";
+  const std::string reset = "DG_CONTROL DAT_PENDINGXFERS MSG_RESET -> TWRC_SUCCESS";
+  const std::string disable = "DG_CONTROL DAT_USERINTERFACE MSG_DISABLEDS -> TWRC_SUCCESS";
+  const Case cases[] = {
+      {"the source cancels the first of three", L"memory", {{L"Pages", 3}, {L"CancelTransfer", 1}}, 0,
+       {"cancel", "disable"}, {}, {enable, end, reset, disable}},
+      {"the file set-up cannot be read", L"file", {{L"Pages", 2}, {L"RefuseFileSetup", 1}}, 0,
+       {"error", "error", "disable"}, {{TWRC_FAILURE, TWCC_OPERATIONERROR}, {TWRC_FAILURE, TWCC_OPERATIONERROR}},
+       {enable, end, end, disable}},
+      {"gray at 16 bits has no table", L"memory", {{L"PixelType", TWPT_GRAY}, {L"ImageBitDepth", 16}}, 0,
+       {"error", "disable"}, {{TWRC_FAILURE, TWCC_SUCCESS}}, {enable, end, disable}},
+      {"a palette larger than its depth", L"memory", {{L"PixelType", TWPT_PALETTE}, {L"PaletteColors", 300}}, 0,
+       {"error", "disable"}, {{TWRC_FAILURE, TWCC_SUCCESS}}, {enable, end, disable}},
+      {"a native block shorter than its bitmap", L"native", {{L"ShortNativeBlock", 1}}, 0,
+       {"error", "disable"}, {{TWRC_FAILURE, TWCC_BADVALUE}}, {enable, end, disable}},
+      {"a handler raises in the first of two", L"memory", {{L"Pages", 2}}, 1,
+       {"acquire", "error", "acquire", "disable"}, {{TWRC_FAILURE, TWCC_BUMMER}}, {enable, end, end, disable}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DeleteFileW(LogPath.c_str());
+    ScannerSettings fresh;
+    Settings.Set(L"LogFile", LogPath);
+    Settings.Set(L"TransferMode", c.mechanism);
+    for (auto [name, value] : c.settings) Settings.Set(name, value);
+    Twain.reset(new TQelTwain(nullptr));
+    Record.Reset();
+    Record.Bind(Twain.get());
+    Record.ThrowAtImage = c.throwAt;
+    TTwainSource* source = OpenScanner();
+    ASSERT_NE(source, nullptr);
+    Acquire(source);
+    EXPECT_EQ(Record.Events, c.events);
+    EXPECT_EQ(Record.Errors, c.errors);
+    EXPECT_EQ(Calls({"DAT_PENDINGXFERS MSG_ENDXFER", "DAT_PENDINGXFERS MSG_RESET", "DAT_USERINTERFACE"}), c.calls);
+    EXPECT_TRUE(source->UnloadSource()) << "the source can be closed";
+    EXPECT_EQ(Twain->OpenSourceCount, 0);
+  }
+}
+
+TEST_F(ScannerTest, EnumerationIndexPastItsItemsNamesNoValue)
+{
+  Settings.Set(L"EnumerationIndexPastEnd", 1);
+  TTwainSource* source = OpenScanner();
+  ASSERT_NE(source, nullptr);
+  TPixelType type = ptCIEXYZ;
+  EXPECT_EQ(source->GetIPixelType(type), TWCC_SUCCESS) << "the current value alone comes as one value";
+  TPixelTypes types;
+  EXPECT_EQ(source->GetIPixelTypes(type, types, coGet), TWCC_BADVALUE);
+  auto values = std::make_unique<TStringList>();
+  unsigned short current = 42;
+  EXPECT_EQ(source->GetUINT16Enumeration(ICAP_PIXELTYPE, values.get(), current), TWCC_BADVALUE);
+  EXPECT_EQ(current, 42);
+  EXPECT_EQ(values->GetCount(), 5) << "the items themselves were read";
 }
 
 // ---- capabilities through the scanner ----------------------------------------------------------

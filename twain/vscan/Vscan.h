@@ -34,6 +34,12 @@ struct Settings {
   bool RefuseClose = false;
   int FailTransfer = 0;  // 0: none
   TW_UINT32 ExtraBytes = 0;
+  int CancelTransfer = 0;             // 0: none
+  bool ShortNativeBlock = false;      // the native block is half its DIB
+  int ImageBitDepth = 0;              // 0: the pixel type's own depth in DAT_IMAGEINFO
+  int PaletteColors = 0;              // 0: 256 in DAT_PALETTE8
+  bool RefuseFileSetup = false;       // DAT_SETUPFILEXFER MSG_GET fails
+  bool EnumerationIndexPastEnd = false;  // enumerations name a current index past their items
   TW_UINT16 TransferMode = TWSX_NATIVE;
 };
 

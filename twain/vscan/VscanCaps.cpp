@@ -293,7 +293,7 @@ TW_UINT32 IndexOf(const std::vector<TW_UINT32>& items, TW_UINT32 value)
 }
 
 // The container of one capability: the whole offer, or one value of it.
-HGLOBAL Container(const CapInfo& info, TW_UINT16 kind, TW_UINT32 one)
+HGLOBAL Container(const CapInfo& info, TW_UINT16 kind, TW_UINT32 one, bool indexPastEnd)
 {
   const size_t item = ItemSize(info.Type);
   size_t size = sizeof(TW_ONEVALUE);
@@ -321,7 +321,7 @@ HGLOBAL Container(const CapInfo& info, TW_UINT16 kind, TW_UINT32 one)
       auto* e = reinterpret_cast<TW_ENUMERATION*>(p);
       e->ItemType = info.Type;
       e->NumItems = static_cast<TW_UINT32>(info.Items.size());
-      e->CurrentIndex = IndexOf(info.Items, info.Current);
+      e->CurrentIndex = indexPastEnd ? e->NumItems : IndexOf(info.Items, info.Current);
       e->DefaultIndex = IndexOf(info.Items, info.Default);
       for (size_t i = 0; i < info.Items.size(); ++i)
         PutItem(p + offsetof(TW_ENUMERATION, ItemList) + i * item, info.Type, info.Items[i]);
@@ -336,11 +336,12 @@ HGLOBAL Container(const CapInfo& info, TW_UINT16 kind, TW_UINT32 one)
   return block.Release();
 }
 
-Answer Answering(TW_CAPABILITY* cap, const CapInfo& info, TW_UINT16 msg)
+Answer Answering(const Session& s, TW_CAPABILITY* cap, const CapInfo& info, TW_UINT16 msg)
 {
   const bool whole = msg == MSG_GET || msg == MSG_RESET || info.Kind == TWON_ARRAY;
   const TW_UINT16 kind = whole ? info.Kind : TWON_ONEVALUE;
-  cap->hContainer = Container(info, kind, msg == MSG_GETDEFAULT ? info.Default : info.Current);
+  cap->hContainer =
+      Container(info, kind, msg == MSG_GETDEFAULT ? info.Default : info.Current, s.Config.EnumerationIndexPastEnd);
   cap->ConType = kind;
   return Ok();
 }
@@ -429,9 +430,9 @@ Answer Capability(Session& s, TW_UINT16 msg, TW_CAPABILITY* cap)
     if (!value || !Apply(s, cap->Cap, *value)) return Fail(TWCC_BADVALUE);
     return Ok();
   }
-  if (msg != MSG_RESET) return Answering(cap, *described, msg);
+  if (msg != MSG_RESET) return Answering(s, cap, *described, msg);
   ResetOne(s, cap->Cap);
-  return Answering(cap, Describe(s, cap->Cap).value(), msg);
+  return Answering(s, cap, Describe(s, cap->Cap).value(), msg);
 }
 
 Answer ImageLayout(Session& s, TW_UINT16 msg, TW_IMAGELAYOUT* layout)

@@ -194,6 +194,12 @@ std::optional<Answer> Begin(Session& s, TW_UINT16 mech)
   if (s.Caps.XferMech != mech) return Fail(TWCC_SEQERROR);
   ++s.Transfers;
   if (s.Config.FailTransfer == s.Transfers) return Fail(TWCC_OPERATIONERROR);
+  if (s.Config.CancelTransfer == s.Transfers) {
+    // The user stopped the scan: the page is over (state 7) and the application ends it.
+    s.XferDone = true;
+    s.State = 7;
+    return Returns(TWRC_CANCEL);
+  }
   return std::nullopt;
 }
 
@@ -283,7 +289,7 @@ Answer ImageInfo(Session& s, TW_IMAGEINFO* info)
   const bool colour = type == TWPT_RGB || type == TWPT_CMY;
   info->SamplesPerPixel = colour ? 3 : 1;
   for (int i = 0; i < info->SamplesPerPixel; ++i) info->BitsPerSample[i] = static_cast<TW_INT16>(type == TWPT_BW ? 1 : 8);
-  info->BitsPerPixel = static_cast<TW_INT16>(BitDepth(type));
+  info->BitsPerPixel = static_cast<TW_INT16>(s.Config.ImageBitDepth ? s.Config.ImageBitDepth : BitDepth(type));
   info->Planar = FALSE;
   info->PixelType = static_cast<TW_INT16>(type);
   info->Compression = TWCP_NONE;
@@ -295,11 +301,13 @@ Answer NativeTransfer(Session& s, TW_HANDLE* handle)
   if (!handle) return Fail(TWCC_BADVALUE);
   if (auto refused = Begin(s, TWSX_NATIVE)) return *refused;
   const std::vector<uint8_t> dib = PackedDib(s, 0);
-  Global block(GlobalAlloc(GHND, dib.size()));
+  // The faulty scanner of ShortNativeBlock hands over a block that holds only half of its DIB.
+  const size_t size = s.Config.ShortNativeBlock ? dib.size() / 2 : dib.size();
+  Global block(GlobalAlloc(GHND, size));
   if (!block.Get()) return Fail(TWCC_LOWMEMORY);
   void* p = GlobalLock(block.Get());
   if (!p) return Fail(TWCC_LOWMEMORY);
-  std::memcpy(p, dib.data(), dib.size());
+  std::memcpy(p, dib.data(), size);
   GlobalUnlock(block.Get());
   *handle = block.Release();
   s.XferDone = true;
@@ -408,6 +416,7 @@ Answer SetupFile(Session& s, TW_UINT16 msg, TW_SETUPFILEXFER* setup)
     s.FileFormat = TWFF_BMP;
     return Ok();
   }
+  if (msg == MSG_GET && s.Config.RefuseFileSetup) return Fail(TWCC_OPERATIONERROR);
   if (msg == MSG_RESET) s.FileName = DefaultFileName();
   const std::string name = msg == MSG_GETDEFAULT ? DefaultFileName() : s.FileName;
   std::memset(setup->FileName, 0, sizeof setup->FileName);
@@ -420,7 +429,7 @@ Answer SetupFile(Session& s, TW_UINT16 msg, TW_SETUPFILEXFER* setup)
 Answer Palette(Session& s, TW_PALETTE8* palette)
 {
   if (!palette) return Fail(TWCC_BADVALUE);
-  palette->NumColors = 256;
+  palette->NumColors = static_cast<TW_UINT16>(s.Config.PaletteColors ? s.Config.PaletteColors : 256);
   palette->PaletteType = s.Config.PaletteType;
   for (int i = 0; i < 256; ++i) {
     const ChartRgb c = PaletteEntry(i, s.Config.PaletteType);

@@ -114,6 +114,12 @@ Settings ReadSettings()
   ReadNumber(key, L"RefuseClose", s.RefuseClose, 0, 1);
   ReadNumber(key, L"FailTransfer", s.FailTransfer, 0, 0x7fffffff);
   ReadNumber(key, L"ExtraBytes", s.ExtraBytes, 0, 0x7fffffff);
+  ReadNumber(key, L"CancelTransfer", s.CancelTransfer, 0, 0x7fffffff);
+  ReadNumber(key, L"ShortNativeBlock", s.ShortNativeBlock, 0, 1);
+  ReadNumber(key, L"ImageBitDepth", s.ImageBitDepth, 0, 64);
+  ReadNumber(key, L"PaletteColors", s.PaletteColors, 0, 65535);
+  ReadNumber(key, L"RefuseFileSetup", s.RefuseFileSetup, 0, 1);
+  ReadNumber(key, L"EnumerationIndexPastEnd", s.EnumerationIndexPastEnd, 0, 1);
   if (auto v = key.Text(L"TransferMode")) {
     const std::wstring mode = Lower(*v);
     if (mode == L"native") s.TransferMode = TWSX_NATIVE;

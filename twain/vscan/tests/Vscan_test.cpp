@@ -5,6 +5,7 @@
 #include "Vscanchart.h"
 
 #include "GuiTest.h"
+#include "TwainTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,35 +22,9 @@
 
 using namespace ostrel::test;
 using namespace ostrel::vscan;
+using twaintest::ScannerSettings;
 
 namespace {
-
-const wchar_t* const SettingsKey = L"Software\\Ostrel\\Virtual Scanner";
-
-// The scanner's registry settings for one test: none before, none after.
-class ScannerSettings {
- public:
-  ScannerSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey); }
-  ~ScannerSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey); }
-  ScannerSettings(const ScannerSettings&) = delete;
-  ScannerSettings& operator=(const ScannerSettings&) = delete;
-
-  void Set(const wchar_t* name, DWORD value) { Write(name, REG_DWORD, &value, sizeof value); }
-  void Set(const wchar_t* name, const std::wstring& value)
-  {
-    Write(name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  }
-
- private:
-  static void Write(const wchar_t* name, DWORD type, const void* data, DWORD size)
-  {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    RegCloseKey(key);
-  }
-};
 
 TW_UINT32 Fix(double v)
 {
