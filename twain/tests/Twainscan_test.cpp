@@ -213,6 +213,30 @@ int ReducedDepth(TDib* dib, int sourceBits)
 
 }  // namespace
 
+TEST_F(ScannerTest, DeviceListAndTheManagersDefault)
+{
+  Twain->SetLibraryLoaded(true);
+  ASSERT_TRUE(Twain->LoadSourceManager());
+  const int count = Twain->GetSourceCount();
+  ASSERT_GE(count, 1);
+  EXPECT_TRUE(Twain->DevicesEnumerated);
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ(Twain->GetSource(i)->Index, i);
+    EXPECT_EQ(Twain->GetSource(i)->TransferMode, tmMemory) << "the component's mode when listed";
+    EXPECT_EQ(Twain->FindSource(Twain->GetSource(i)->GetIdentity()), i);
+  }
+  EXPECT_EQ(Twain->GetSource(count), nullptr);
+  EXPECT_EQ(Twain->GetSource(-2), nullptr);
+  // The manager names the first source it found as its default.
+  TW_IDENTITY identity{};
+  ASSERT_EQ(Twain->CallTwain(DG_CONTROL, DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
+  ASSERT_NE(Twain->GetSource(-1), nullptr);
+  EXPECT_EQ(Twain->GetSource(-1)->Identity.Id, identity.Id);
+  Twain->ClearDeviceList();
+  EXPECT_FALSE(Twain->DevicesEnumerated);
+  EXPECT_EQ(Twain->GetSourceCount(), count) << "built again on demand";
+}
+
 // ---- the three mechanisms × every pixel type -------------------------------------------------
 
 TEST_F(ScannerTest, EveryMechanismDeliversTheChartInEveryPixelType)
