@@ -50,19 +50,19 @@ POINT CentreOnScreen(HWND window)
   return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM found)
+{
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == GetCurrentProcessId() && IsWindowVisible(window)) reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+  return TRUE;
+}
+
 // The visible top-level windows of this process.
 std::set<HWND> ProcessWindows()
 {
   std::set<HWND> windows;
-  EnumWindows(
-      [](HWND window, LPARAM found) -> BOOL {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId() && IsWindowVisible(window))
-          reinterpret_cast<std::set<HWND>*>(found)->insert(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&windows));
+  EnumWindows(&CollectProcessWindow, reinterpret_cast<LPARAM>(&windows));
   return windows;
 }
 
