@@ -369,8 +369,8 @@ TEST(DelphiInterface, SupportsAsksForAnotherInterface)
 TEST(Trace, ChannelsFromTheDebugVariable)
 {
   const unsigned filter = 1u << unsigned(TTraceChannel::filter), pin = 1u << unsigned(TTraceChannel::pin),
-                 forms = 1u << unsigned(TTraceChannel::forms);
-  const unsigned all = (forms << 1) - 1;
+                 forms = 1u << unsigned(TTraceChannel::forms), twain = 1u << unsigned(TTraceChannel::twain);
+  const unsigned all = (twain << 1) - 1;
   const struct {
     const char* value;
     unsigned channels;
@@ -382,6 +382,7 @@ TEST(Trace, ChannelsFromTheDebugVariable)
       {"+all", all},
       {"+all,-pin", all & ~pin},
       {"+forms,-forms", 0u},
+      {"+twain", twain},
       {"filter", 0u},             // a name needs its sign
       {"+nosuch,+forms", forms},  // unknown names are left out
       {",+pin,,", pin},
