@@ -282,9 +282,12 @@ class TTwainSource : public TTwainIdentity {
 private:
   TQelTwain* Twain() const { return Owner; }
   TConditionCode GetResolution(unsigned short Cap, double& Current, std::vector<double>& Values, TCapOperation Op);
-  // The list getters: one value or enumeration of UINT16 items, members lo..hi into a one-byte set.
-  TConditionCode GetUINT16List(unsigned short Cap, unsigned char Low, unsigned char High, unsigned char& Current,
-                               unsigned char& Members, TCapOperation Op);
+  // GetSupportedValues over the given containers, answering TWCC_BADCAP for items of another type.
+  TConditionCode GetTypedList(unsigned short Cap, TContainerTypes Containers, TItemType Want, TCapOperation Op,
+                              TStringList* Values, AnsiString& Current);
+  // The list getters: one value or enumeration of UINT16 items, members 0..High as bits.
+  TConditionCode GetUINT16List(unsigned short Cap, unsigned char High, unsigned char& Current, unsigned& Members,
+                               TCapOperation Op);
   // One image of the transfer loop, by mechanism; the delivery runs inside.
   TReturnCode TransferOneImage(TTransferMode Mode, bool& Cancel);
   TReturnCode EndTransfer(bool& Ended);

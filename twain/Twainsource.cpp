@@ -387,23 +387,33 @@ TReturnCode TTwainSource::SetUINT16Value(unsigned short Cap, unsigned short Valu
 // ---------------------------------------------------------------------------------------------------
 // Capabilities
 
-TConditionCode TTwainSource::GetUINT16List(unsigned short Cap, unsigned char Low, unsigned char High,
-                                           unsigned char& Current, unsigned char& Members, TCapOperation Op)
+TConditionCode TTwainSource::GetTypedList(unsigned short Cap, TContainerTypes Containers, TItemType Want,
+                                          TCapOperation Op, TStringList* Values, AnsiString& Current)
+{
+  TItemType type;
+  const TConditionCode cc = GetSupportedValues(Cap, type, Values, Current, Containers, Op);
+  if (cc != TWCC_SUCCESS) return cc;
+  return type == Want ? TWCC_SUCCESS : TWCC_BADCAP;
+}
+
+namespace {
+
+TContainerTypes OneValueOrEnumeration() { return TContainerTypes() << ctOneValue << ctEnumeration; }
+
+}  // namespace
+
+TConditionCode TTwainSource::GetUINT16List(unsigned short Cap, unsigned char High, unsigned char& Current,
+                                           unsigned& Members, TCapOperation Op)
 {
   auto list = std::make_unique<TStringList>();
-  TItemType type;
   AnsiString current;
-  TContainerTypes containers;
-  containers << ctOneValue << ctEnumeration;
-  TConditionCode cc = GetSupportedValues(Cap, type, list.get(), current, containers, Op);
+  const TConditionCode cc = GetTypedList(Cap, OneValueOrEnumeration(), itUInt16, Op, list.get(), current);
   if (cc != TWCC_SUCCESS) return cc;
-  if (type != itUInt16) return TWCC_BADCAP;
-  unsigned members = 0;
+  Members = 0;
   for (int i = 0; i < list->GetCount(); ++i) {
     const unsigned value = TextToInt(list->Get(i), 0xFFFF) & 0xFF;
-    if (value >= Low && value <= High) members |= 1u << value;
+    if (value <= High) Members |= 1u << value;
   }
-  Members = static_cast<unsigned char>(members);
   Current = static_cast<unsigned char>(TextToInt(current, 0xFFFF) & 0xFF);
   return TWCC_SUCCESS;
 }
@@ -421,12 +431,13 @@ S MembersToSet(unsigned members, E high)
 
 }  // namespace
 
-// The four list getters differ only in capability and member range.
+// The list getters differ only in capability and member range.
 #define OSTREL_TWAIN_LIST_GETTER(Name, Cap, Enum, SetT, High)                                  \
   TConditionCode TTwainSource::Name(Enum& Current, SetT& Members, TCapOperation Op)           \
   {                                                                                            \
-    unsigned char current = 0, members = 0;                                                    \
-    const TConditionCode cc = GetUINT16List(Cap, 0, High, current, members, Op);               \
+    unsigned char current = 0;                                                                 \
+    unsigned members = 0;                                                                      \
+    const TConditionCode cc = GetUINT16List(Cap, High, current, members, Op);                  \
     if (cc == TWCC_SUCCESS) {                                                                  \
       Members = MembersToSet<SetT>(members, static_cast<Enum>(High));                          \
       Current = static_cast<Enum>(current);                                                    \
@@ -435,29 +446,10 @@ S MembersToSet(unsigned members, E high)
   }
 
 OSTREL_TWAIN_LIST_GETTER(GetICapUnits, ICAP_UNITS, TTwainUnit, TTwainUnits, tuPixels)
+OSTREL_TWAIN_LIST_GETTER(GetIPixelTypes, ICAP_PIXELTYPE, TPixelType, TPixelTypes, ptCIEXYZ)
 OSTREL_TWAIN_LIST_GETTER(GetIPixelFlavors, ICAP_PIXELFLAVOR, TPixelFlavor, TPixelFlavors, pfVanilla)
 OSTREL_TWAIN_LIST_GETTER(GetITransferModes, ICAP_XFERMECH, TTransferMode, TTransferModes, tmFile2)
 #undef OSTREL_TWAIN_LIST_GETTER
-
-// Pixel types run 0..8: nine members, more than one byte of bits.
-TConditionCode TTwainSource::GetIPixelTypes(TPixelType& Current, TPixelTypes& Types, TCapOperation Op)
-{
-  auto list = std::make_unique<TStringList>();
-  TItemType type;
-  AnsiString current;
-  TContainerTypes containers;
-  containers << ctOneValue << ctEnumeration;
-  TConditionCode cc = GetSupportedValues(ICAP_PIXELTYPE, type, list.get(), current, containers, Op);
-  if (cc != TWCC_SUCCESS) return cc;
-  if (type != itUInt16) return TWCC_BADCAP;
-  Types.Clear();
-  for (int i = 0; i < list->GetCount(); ++i) {
-    const unsigned value = TextToInt(list->Get(i), 0xFFFF) & 0xFF;
-    if (value <= ptCIEXYZ) Types << static_cast<TPixelType>(value);
-  }
-  Current = static_cast<TPixelType>(TextToInt(current, 0xFFFF) & 0xFF);
-  return TWCC_SUCCESS;
-}
 
 TConditionCode TTwainSource::GetICapUnit(TTwainUnit& Value)
 {
@@ -497,13 +489,9 @@ TConditionCode TTwainSource::GetIBitDepths(unsigned short& Current, std::vector<
                                            TCapOperation Op)
 {
   auto list = std::make_unique<TStringList>();
-  TItemType type;
   AnsiString current;
-  TContainerTypes containers;
-  containers << ctOneValue << ctEnumeration;
-  TConditionCode cc = GetSupportedValues(ICAP_BITDEPTH, type, list.get(), current, containers, Op);
+  const TConditionCode cc = GetTypedList(ICAP_BITDEPTH, OneValueOrEnumeration(), itUInt16, Op, list.get(), current);
   if (cc != TWCC_SUCCESS) return cc;
-  if (type != itUInt16) return TWCC_BADCAP;
   Depths.clear();
   for (int i = 0; i < list->GetCount(); ++i) Depths.push_back(static_cast<unsigned short>(TextToInt(list->Get(i), 0)));
   Current = static_cast<unsigned short>(TextToInt(current, 0));
@@ -521,13 +509,10 @@ TConditionCode TTwainSource::GetResolution(unsigned short Cap, double& Current, 
                                            TCapOperation Op)
 {
   auto list = std::make_unique<TStringList>();
-  TItemType type;
   AnsiString current;
-  TContainerTypes containers;
-  containers << ctOneValue << ctEnumeration << ctRange;
-  TConditionCode cc = GetSupportedValues(Cap, type, list.get(), current, containers, Op);
+  const TConditionCode cc =
+      GetTypedList(Cap, OneValueOrEnumeration() << ctRange, itFix32, Op, list.get(), current);
   if (cc != TWCC_SUCCESS) return cc;
-  if (type != itFix32) return TWCC_BADCAP;
   Values.clear();
   for (int i = 0; i < list->GetCount(); ++i) Values.push_back(TextToFloat(list->Get(i)));
   Current = TextToFloat(current);
