@@ -300,6 +300,8 @@ void TCustomListBox::CreateParams(TCreateParams& params)
   if (FMultiSelect) params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (FStyle == lbOwnerDrawFixed) params.Style |= LBS_OWNERDRAWFIXED;
   if (FStyle == lbOwnerDrawVariable) params.Style |= LBS_OWNERDRAWVARIABLE;
+  // Right to left the items are drawn here, right-aligned: the platform's list draws them at the left.
+  if (FStyle == lbStandard && UseRightToLeftAlignment()) params.Style |= LBS_OWNERDRAWFIXED;
   if (!FIntegralHeight) params.Style |= LBS_NOINTEGRALHEIGHT;
   if (FColumns > 0) params.Style |= LBS_MULTICOLUMN;
   else params.Style &= ~DWORD(WS_HSCROLL);
@@ -314,14 +316,19 @@ void TCustomListBox::CreateWnd()
   HWND handle = GetHandle();
   GiveControlID(handle);
   if (FStyle == lbOwnerDrawFixed) SendMessageW(handle, LB_SETITEMHEIGHT, 0, FItemHeight);
+  if (FStyle == lbStandard && UseRightToLeftAlignment())
+    SendMessageW(handle, LB_SETITEMHEIGHT, 0, int(vcl_detail::MeasureControlText(GetFont(), "0", 0, 0).cy) + 1);
   if (FColumns > 0) SendMessageW(handle, LB_SETCOLUMNWIDTH, std::max(GetClientWidth() / FColumns, 1), 0);
   if (FTabWidth > 0) SendMessageW(handle, LB_SETTABSTOPS, 1, LPARAM(&FTabWidth));
   FItems->ToWindow();
   FItems->FInWindow = true;
-  if (FMultiSelect)
+  if (FMultiSelect) {
     for (int index : FSavedSelection) SendMessageW(handle, LB_SETSEL, TRUE, index);
+    SendMessageW(handle, LB_SETCARETINDEX, WPARAM(std::max(FItemIndex, 0)), FALSE);
+  } else {
+    SetItemIndex(FItemIndex);
+  }
   FSavedSelection.clear();
-  SetItemIndex(FItemIndex);
   SendMessageW(handle, LB_SETTOPINDEX, WPARAM(FTopIndex), 0);
 }
 
@@ -545,7 +552,7 @@ void TCustomListBox::CNDrawItem(TMessage& message)
 void TCustomListBox::CNMeasureItem(TMessage& message)
 {
   auto& measure = *reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
-  int height = FItemHeight;
+  int height = FStyle == lbStandard ? int(vcl_detail::MeasureControlText(GetFont(), "0", 0, 0).cy) + 1 : FItemHeight;
   if (FStyle == lbOwnerDrawVariable) MeasureItem(int(measure.itemID), height);
   measure.itemHeight = UINT(std::max(height, 1));
   message.Result = TRUE;
