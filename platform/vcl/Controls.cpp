@@ -112,8 +112,13 @@ void TControl::BeforeDestruction()
   if (FParent) FParent->RemoveControl(this);
 }
 
+namespace vcl_detail {
+void ForgetDragControl(TControl* control);
+}
+
 TControl::~TControl()
 {
+  vcl_detail::ForgetDragControl(this);
   // A control destroyed without delete (a member or a local) still leaves its parent and the capture.
   if (GetCaptureControl() == this) SetCaptureControl(nullptr);
   FActionLink.reset();
@@ -543,6 +548,8 @@ void TControl::Dispatch(void* raw)
     case CM_PARENTBIDIMODECHANGED: return CMParentBiDiModeChanged(message);
     case CM_ENABLEDCHANGED: return CMEnabledChanged(message);
     case CM_HITTEST: return CMHitTest(message);
+    case CM_MOUSEWHEEL: return CMMouseWheel(message);
+    case CM_DRAG: return CMDrag(message);
     case CM_FONTCHANGED: case CM_COLORCHANGED: case CM_TEXTCHANGED: case CM_VISIBLECHANGED:
       Invalidate();
       return;
@@ -653,6 +660,7 @@ void TControl::WMLButtonDown(TWMMouse& message)
   if (FControlStyle.Contains(csClickEvents)) FControlState << csClicked;
   FControlState << csLButtonDown;
   DoMouseDown(message, mbLeft, TShiftState());
+  DragOnMouseDown(mbLeft, message.XPos(), message.YPos());
 }
 
 void TControl::WMLButtonDblClk(TWMMouse& message)

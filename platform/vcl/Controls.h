@@ -64,6 +64,52 @@ TShiftState KeyDataToShiftState(LPARAM keyData);
 TShiftState KeyboardStateToShiftState();
 
 // ---------------------------------------------------------------------------------------------------
+// Dragging, docking, the mouse wheel and input method modes (bodies: ControlsDrag.cpp).
+enum TDragMode { dmManual, dmAutomatic };
+VCL_DECLARE_ENUM(TDragMode);
+enum TDragKind { dkDrag, dkDock };
+VCL_DECLARE_ENUM(TDragKind);
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+VCL_DECLARE_ENUM(TDragState);
+enum TImeMode {
+  imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel,
+  imHanguel
+};
+VCL_DECLARE_ENUM(TImeMode);
+using TImeName = AnsiString;
+
+// What is being dragged: the control it started from. Docking drags carry a TDragDockObject.
+class TDragObject : public TObject {
+  VCL_DECLARE_CLASS(TDragObject, TObject)
+  TDragObject() = default;
+  TControl* GetControl() const { return FControl; }
+  void SetControl(TControl* value) { FControl = value; }
+  TPoint GetDragPos() const { return FDragPos; }
+  void SetDragPos(const TPoint& value) { FDragPos = value; }
+  TControl* GetDragTarget() const { return FDragTarget; }
+  void SetDragTarget(TControl* value) { FDragTarget = value; }
+
+private:
+  TControl* FControl = nullptr;
+  TControl* FDragTarget = nullptr;
+  TPoint FDragPos;
+};
+
+class TDragDockObject : public TDragObject {
+  VCL_DECLARE_CLASS(TDragDockObject, TDragObject)
+  TDragDockObject() = default;
+};
+
+using TDragDropEvent = TClosure<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent = TClosure<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TStartDragEvent = TClosure<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = TClosure<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDockEvent = TClosure<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TMouseWheelEvent =
+    TClosure<void(TObject* Sender, TShiftState Shift, int WheelDelta, const TPoint& MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TClosure<void(TObject* Sender, TShiftState Shift, const TPoint& MousePos, bool& Handled)>;
+
+// ---------------------------------------------------------------------------------------------------
 // What CreateParams fills and CreateWnd turns into a window.
 struct TCreateParams {
   AnsiString Caption;
@@ -180,7 +226,7 @@ class TControl : public TComponent {
   TBiDiMode GetBiDiMode() const { return FBiDiMode; }
   virtual void SetBiDiMode(TBiDiMode value);
   bool GetParentBiDiMode() const { return FParentBiDiMode; }
-  void SetParentBiDiMode(bool value);
+  virtual void SetParentBiDiMode(bool value);
   bool IsRightToLeft() const;
   bool UseRightToLeftReading() const;
   bool UseRightToLeftAlignment() const;
@@ -232,6 +278,31 @@ class TControl : public TComponent {
   // The closest form (or the top control) that holds this control.
   friend TCustomForm* GetParentForm(const TControl* control);
 
+  // Dragging and docking (ControlsDrag.cpp). With dmAutomatic a press of the left button starts a
+  // drag once the mouse moves past the threshold; the control under the mouse hears DragOver and,
+  // on release, DragDrop; the source hears EndDrag.
+  TCursor GetDragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor value) { FDragCursor = value; }
+  TDragKind GetDragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind value) { FDragKind = value; }
+  TDragMode GetDragMode() const { return FDragMode; }
+  virtual void SetDragMode(TDragMode value) { FDragMode = value; }
+  void BeginDrag(bool immediate, int threshold = -1);
+  void EndDrag(bool drop);
+  bool Dragging() const;
+  virtual void DragDrop(TObject* source, int x, int y);
+  TDragDropEvent OnDragDrop;
+  TDragOverEvent OnDragOver;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
+  // The wheel: WM_MOUSEWHEEL reaches the focused control as CM_MOUSEWHEEL; DoMouseWheel fires
+  // OnMouseWheel, then DoMouseWheelDown/Up; a message nobody handled goes on to the parent.
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+
 protected:
   virtual AnsiString DoGetText() const { return FText; }
   virtual void SetTextInternal(const AnsiString& value) { FText = value; }
@@ -258,6 +329,18 @@ protected:
   bool IsAnchorMoving() const { return FAnchorMove; }
   // The parent's client size, with or without its window.
   TPoint ParentClientSize() const;
+  virtual void DoStartDrag(TDragObject*& dragObject);
+  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  virtual void DoEndDrag(TObject* target, int x, int y);
+  virtual void DoStartDock(TDragDockObject*& dragObject);
+  virtual void DoEndDock(TObject* target, int x, int y);
+  virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, const TPoint& mousePos);
+  virtual bool DoMouseWheelDown(TShiftState shift, const TPoint& mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, const TPoint& mousePos);
+  // Runs the drag loop when dmAutomatic and the left button went down (ControlsDrag.cpp).
+  bool DragOnMouseDown(TMouseButton button, int x, int y);
+  void CMMouseWheel(TMessage& message);
+  void CMDrag(TMessage& message);
 
   TControlState FControlState;
   TControlStyle FControlStyle;
@@ -307,6 +390,9 @@ private:
   TBiDiMode FBiDiMode = bdLeftToRight;
   bool FParentBiDiMode = true;
   std::unique_ptr<TControlActionLink> FActionLink;
+  TCursor FDragCursor = crDrag;
+  TDragKind FDragKind = dkDrag;
+  TDragMode FDragMode = dmManual;
 };
 
 // The control under the mouse capture: a windowed control whose window has the capture, or the

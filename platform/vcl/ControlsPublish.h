@@ -89,6 +89,34 @@ void PublishFocusEvents(TPublisher<T>& p)
   p.Property("OnKeyUp", &T::OnKeyUp, &T::OnKeyUp);
 }
 
+// How the control is dragged (DragCursor, DragKind, DragMode), and the events of dragging and docking.
+template <class T>
+void PublishDrag(TPublisher<T>& p)
+{
+  p.Property("DragCursor", &T::GetDragCursor, &T::SetDragCursor).Default(int(crDrag));
+  p.Property("DragKind", &T::GetDragKind, &T::SetDragKind).Default(dkDrag);
+  p.Property("DragMode", &T::GetDragMode, &T::SetDragMode).Default(dmManual);
+}
+
+template <class T>
+void PublishDragEvents(TPublisher<T>& p)
+{
+  p.Property("OnDragDrop", &T::OnDragDrop, &T::OnDragDrop);
+  p.Property("OnDragOver", &T::OnDragOver, &T::OnDragOver);
+  p.Property("OnEndDock", &T::OnEndDock, &T::OnEndDock);
+  p.Property("OnEndDrag", &T::OnEndDrag, &T::OnEndDrag);
+  p.Property("OnStartDock", &T::OnStartDock, &T::OnStartDock);
+  p.Property("OnStartDrag", &T::OnStartDrag, &T::OnStartDrag);
+}
+
+// The input method of controls that take text.
+template <class T>
+void PublishIme(TPublisher<T>& p)
+{
+  p.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(imDontCare);
+  p.Property("ImeName", &T::GetImeName, &T::SetImeName);
+}
+
 // Tab order and stop, focus and key events of windowed controls.
 template <class T>
 void PublishFocus(TPublisher<T>& p, bool tabStop)

@@ -84,6 +84,7 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 namespace vcl_detail {
 
 thread_local bool KeyMessagePreprocessed = false;
+bool DragInputMessage(UINT msg, WPARAM wParam);
 
 void RegisterControlWindowClass(TCreateParams& params)
 {
@@ -210,6 +211,7 @@ bool TWinControl::IsControlMouseMsg(TWMMouse& message)
 
 void TWinControl::WndProc(TMessage& message)
 {
+  if (vcl_detail::DragInputMessage(message.Msg, message.WParam)) return;
   switch (message.Msg) {
     case WM_SETFOCUS:
       if (TCustomForm* form = GetParentForm(this); form && !form->SetFocusedControl(this)) return;
@@ -237,6 +239,51 @@ void TWinControl::WndProc(TMessage& message)
   TControl::WndProc(message);
 }
 
+namespace {
+
+// Notifications that name their control's window come back to it as CN_ messages.
+bool ReflectToChild(TMessage& message)
+{
+  HWND child = nullptr;
+  switch (message.Msg) {
+    case WM_DRAWITEM: child = reinterpret_cast<DRAWITEMSTRUCT*>(message.LParam)->hwndItem; break;
+    case WM_DELETEITEM: child = reinterpret_cast<DELETEITEMSTRUCT*>(message.LParam)->hwndItem; break;
+    case WM_COMPAREITEM: child = reinterpret_cast<COMPAREITEMSTRUCT*>(message.LParam)->hwndItem; break;
+    default: child = reinterpret_cast<HWND>(message.LParam); break;
+  }
+  if (!child || !FindControl(child)) return false;
+  message.Result = SendMessageW(child, CN_BASE + message.Msg, message.WParam, message.LParam);
+  return true;
+}
+
+// WM_MEASUREITEM names its control by identifier only: the child window with that identifier.
+bool ReflectMeasureItem(TWinControl* parent, TMessage& message)
+{
+  const auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
+  if (!measure || measure->CtlType == ODT_MENU || measure->CtlID == 0 || !parent->HandleAllocated()) return false;
+  HWND child = GetDlgItem(parent->GetHandle(), int(measure->CtlID));
+  if (!child || !FindControl(child)) return false;
+  message.Result = SendMessageW(child, CN_MEASUREITEM, message.WParam, message.LParam);
+  return true;
+}
+
+// The wheel goes to the focused control as CM_MOUSEWHEEL, which climbs its parents; only when
+// none handled it does the platform's own handling run (a list box scrolls). Its passing the
+// message on to our parents is not asked again.
+thread_local int WheelRouting = 0;
+void WMMouseWheelRouted(TWinControl* control, TMessage& message)
+{
+  if (WheelRouting > 0) return control->DefaultHandler(message);
+  ++WheelRouting;
+  struct Leave {
+    ~Leave() { --WheelRouting; }
+  } leave;
+  message.Result = control->Perform(CM_MOUSEWHEEL, message.WParam, message.LParam);
+  if (message.Result == 0) control->DefaultHandler(message);
+}
+
+}  // namespace
+
 void TWinControl::Dispatch(void* raw)
 {
   TMessage& message = *static_cast<TMessage*>(raw);
@@ -251,6 +298,13 @@ void TWinControl::Dispatch(void* raw)
     case WM_NOTIFY: return WMNotify(static_cast<TWMNotify&>(message));
     case WM_SETCURSOR: return WMSetCursor(message);
     case WM_CONTEXTMENU: return WMContextMenuWin(static_cast<TWMContextMenu&>(message));
+    case WM_MOUSEWHEEL: return WMMouseWheelRouted(this, message);
+    case WM_DRAWITEM: case WM_DELETEITEM: case WM_COMPAREITEM: case WM_HSCROLL: case WM_VSCROLL:
+      if (ReflectToChild(message)) return;
+      break;
+    case WM_MEASUREITEM:
+      if (ReflectMeasureItem(this, message)) return;
+      break;
     case WM_KEYDOWN: case WM_SYSKEYDOWN:
       if (!vcl_detail::KeyMessagePreprocessed) {
         // Nobody offered the key as CN_KEYDOWN: do it here, so that Tab, Enter and Escape still work.

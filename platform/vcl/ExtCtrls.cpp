@@ -74,7 +74,7 @@ VCL_PUBLISHED(TTimer)
 
 static TUnitInit ExtCtrlsUnitInit("ExtCtrls", [] {
   RegisterClasses({TPanel::StaticClass(), TBevel::StaticClass(), TShape::StaticClass(), TPaintBox::StaticClass(),
-                   TImage::StaticClass(), TTimer::StaticClass()});
+                   TImage::StaticClass(), TTimer::StaticClass(), TRadioGroup::StaticClass()});
 });
 
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, int width)

@@ -1,7 +1,7 @@
 // ExtCtrls: panels with bevels, bevels, shapes, paint boxes, images and timers.
 //
 // Bodies: ExtCtrls.cpp (Frame3D, TCustomPanel, TBevel, TShape, TPaintBox, TTimer, the unit's
-// registration), ExtCtrlsImage.cpp (TImage).
+// registration), ExtCtrlsImage.cpp (TImage), ExtCtrlsRadio.cpp (TCustomRadioGroup).
 //
 // Enumerator names are the VCL's. TBevelShape (bsBox...), TBevelStyle (bsLowered, bsRaised), the
 // form's TFormBorderStyle (bsNone...), TBrushStyle (bsSolid...) and Buttons' TButtonState (bsUp...)
@@ -185,4 +185,45 @@ private:
   bool FEnabled = true;
   unsigned FInterval = 1000;
   TNotifyEvent FOnTimer;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// A group box of radio buttons made from Items (ExtCtrlsRadio.cpp), laid out in Columns columns
+// (right to left, the first column is at the right); ItemIndex follows clicks and arrow keys.
+class TGroupButton;
+class TCustomRadioGroup : public TCustomGroupBox {
+  VCL_DECLARE_CLASS(TCustomRadioGroup, TCustomGroupBox)
+  explicit TCustomRadioGroup(TOwnerArg owner);
+  ~TCustomRadioGroup() override;
+  TStrings* GetItems() const { return FItems.get(); }
+  void SetItems(TStrings* value);
+  int GetItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int value);
+  int GetColumns() const { return FColumns; }
+  void SetColumns(int value);
+  int GetButtonCount() const { return int(FButtons.size()); }
+  TRadioButton* GetButton(int index) const;
+
+protected:
+  void Loaded() override;
+  void Dispatch(void* message) override;
+  void GetChildren(TGetChildProc proc, TComponent* root) override;
+  virtual bool CanModify() { return true; }
+
+private:
+  friend class TGroupButton;
+  void ItemsChanged(TObject* sender);
+  void UpdateButtons();
+  void ArrangeButtons();
+  void ButtonClicked(int index);
+  std::unique_ptr<TStringList> FItems;
+  std::vector<TGroupButton*> FButtons;
+  int FItemIndex = -1;
+  int FColumns = 1;
+  bool FUpdating = false;
+};
+
+class TRadioGroup : public TCustomRadioGroup {
+  VCL_DECLARE_CLASS(TRadioGroup, TCustomRadioGroup)
+  explicit TRadioGroup(TOwnerArg owner) : TCustomRadioGroup(owner) {}
 };

@@ -78,6 +78,8 @@ TStoredFormReader::TStoredFormReader(TCustomForm* form, TMetaClass* level)
 TCustomForm::TCustomForm(TOwnerArg owner) : TScrollingWinControl(owner), FCanvas(std::make_unique<TControlCanvas>())
 {
   FCanvas->SetControl(this);
+  // Forms do not scroll yet: their scroll bars are not published.
+  SetAutoScroll(false);
   FBorderIcons << biSystemMenu << biMinimize << biMaximize;
   FControlStyle << csAcceptsControls;
   SetVisible(false);

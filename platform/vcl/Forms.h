@@ -41,9 +41,129 @@ using TIdleEvent = TClosure<void(TObject* Sender, bool& Done)>;
 using TShowHintEvent = TClosure<void(AnsiString& HintStr, bool& CanShow, struct THintInfo& HintInfo)>;
 
 // ---------------------------------------------------------------------------------------------------
+// Scrolling controls (FormsScroll.cpp): the window's own scroll bars, described by a
+// TControlScrollBar each. Range is the extent of the scrolled area (0: no scrolling on that side);
+// with AutoScroll the ranges follow the children. Scrolling moves the children (ScrollBy), so their
+// Left and Top are where they are on the screen, as in the VCL.
+enum TScrollBarKind { sbHorizontal, sbVertical };
+VCL_DECLARE_ENUM(TScrollBarKind);
+enum TScrollBarStyle { ssRegular, ssFlat, ssHotTrack };
+VCL_DECLARE_ENUM(TScrollBarStyle);
+using TScrollBarInc = int;  // 1..32767
+
+class TScrollingWinControl;
+class TControlScrollBar : public TPersistent {
+  VCL_DECLARE_CLASS(TControlScrollBar, TPersistent)
+  TControlScrollBar(TScrollingWinControl* control, TScrollBarKind kind);
+  void Assign(TPersistent* source) override;
+  TScrollBarKind GetKind() const { return FKind; }
+  int GetButtonSize() const { return FButtonSize; }
+  void SetButtonSize(int value) { FButtonSize = value; }
+  TColor GetColor() const { return FColor; }
+  void SetColor(TColor value);
+  bool GetParentColor() const { return FParentColor; }
+  void SetParentColor(bool value) { FParentColor = value; }
+  TScrollBarInc GetIncrement() const { return FIncrement; }
+  void SetIncrement(TScrollBarInc value);
+  int GetMargin() const { return FMargin; }
+  void SetMargin(int value);
+  int GetPosition() const { return FPosition; }
+  void SetPosition(int value);
+  int GetRange() const { return FRange; }
+  void SetRange(int value);
+  int GetSize() const { return FSize; }
+  void SetSize(int value) { FSize = value; }
+  TScrollBarStyle GetStyle() const { return FStyle; }
+  void SetStyle(TScrollBarStyle value) { FStyle = value; }
+  int GetThumbSize() const { return FThumbSize; }
+  void SetThumbSize(int value) { FThumbSize = value; }
+  bool GetTracking() const { return FTracking; }
+  void SetTracking(bool value) { FTracking = value; }
+  bool GetVisible() const { return FVisible; }
+  void SetVisible(bool value);
+  // The part of the range shown at once: the control's client extent on this side.
+  int ControlSize() const;
+  // Whether the bar shows (visible and the range exceeds what the client shows).
+  bool IsScrollBarVisible() const;
+  int ScrollPos() const { return FVisible ? FPosition : 0; }
+  bool IsRangeStored() const;
+
+private:
+  friend class TScrollingWinControl;
+  void ScrollMessage(UINT code);
+  void Update();
+  TScrollingWinControl* FControl;
+  TScrollBarKind FKind;
+  int FButtonSize = 0;
+  TColor FColor = clBtnHighlight;
+  bool FParentColor = true;
+  TScrollBarInc FIncrement = 8;
+  int FMargin = 0;
+  int FPosition = 0;
+  int FRange = 0;
+  int FCalcRange = 0;
+  int FSize = 0;
+  TScrollBarStyle FStyle = ssRegular;
+  int FThumbSize = 0;
+  bool FTracking = false;
+  bool FVisible = true;
+  bool FUpdating = false;
+};
+
 class TScrollingWinControl : public TWinControl {
   VCL_DECLARE_CLASS(TScrollingWinControl, TWinControl)
-  explicit TScrollingWinControl(TOwnerArg owner) : TWinControl(owner) {}
+  explicit TScrollingWinControl(TOwnerArg owner);
+  ~TScrollingWinControl() override;
+  TControlScrollBar* GetHorzScrollBar() const { return FHorzScrollBar.get(); }
+  void SetHorzScrollBar(TControlScrollBar* value) { FHorzScrollBar->Assign(value); }
+  TControlScrollBar* GetVertScrollBar() const { return FVertScrollBar.get(); }
+  void SetVertScrollBar(TControlScrollBar* value) { FVertScrollBar->Assign(value); }
+  bool GetAutoScroll() const { return FAutoScroll; }
+  void SetAutoScroll(bool value);
+  // Moves the children by (dx, dy) and scrolls the window's picture with them.
+  void ScrollBy(int dx, int dy);
+  // Scrolls so that the control is wholly in view (as far as it fits).
+  void ScrollInView(TControl* control);
+  void DisableAutoRange() { ++FAutoRangeCount; }
+  void EnableAutoRange();
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void AlignControls(TControl* control, TRect& rect) override;
+  void AdjustClientRect(TRect& rect) override;
+  void Dispatch(void* message) override;
+  // The wheel scrolls the vertical bar (the horizontal one with Shift) by its Increment.
+  bool DoMouseWheelDown(TShiftState shift, const TPoint& mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, const TPoint& mousePos) override;
+  virtual void AutoScrollInView(TControl* control);
+  void UpdateScrollBars();
+  void CalcAutoRange();
+
+private:
+  friend class TControlScrollBar;
+  std::unique_ptr<TControlScrollBar> FHorzScrollBar;
+  std::unique_ptr<TControlScrollBar> FVertScrollBar;
+  bool FAutoScroll = true;
+  int FAutoRangeCount = 0;
+  bool FUpdatingScrollBars = false;
+};
+
+// A bordered area whose children scroll.
+class TScrollBox : public TScrollingWinControl {
+  VCL_DECLARE_CLASS(TScrollBox, TScrollingWinControl)
+  explicit TScrollBox(TOwnerArg owner);
+  bool IsColorStored() const { return !GetParentColor(); }
+  bool IsFontStored() const { return !GetParentFont(); }
+  bool IsShowHintStored() const { return !GetParentShowHint(); }
+  TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle value);
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+
+private:
+  TFormBorderStyle FBorderStyle = bsSingle;
 };
 
 // A form. Its constructor reads the stored forms of its classes declared with VCL_DECLARE_FORM, each

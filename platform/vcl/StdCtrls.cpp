@@ -32,7 +32,8 @@ VCL_PUBLISHED(TLabel)
 // Stored forms find the unit's classes by name.
 static TUnitInit StdCtrlsUnitInit("StdCtrls", [] {
   RegisterClasses({TLabel::StaticClass(), TButton::StaticClass(), TCheckBox::StaticClass(), TEdit::StaticClass(),
-                   TStaticText::StaticClass(), TGroupBox::StaticClass()});
+                   TStaticText::StaticClass(), TGroupBox::StaticClass(), TMemo::StaticClass(), TListBox::StaticClass(),
+                   TComboBox::StaticClass(), TScrollBar::StaticClass(), TRadioButton::StaticClass()});
 });
 
 namespace vcl_detail {

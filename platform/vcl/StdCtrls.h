@@ -2,7 +2,9 @@
 // edits, static texts and group boxes over the platform's own window classes.
 //
 // Bodies: StdCtrls.cpp (TCustomLabel, the unit's registration), StdCtrlsButtons.cpp (TButtonControl,
-// TButton, TCustomCheckBox), StdCtrlsEdit.cpp (TCustomEdit, TCustomStaticText, TCustomGroupBox).
+// TButton, TCustomCheckBox, TRadioButton), StdCtrlsEdit.cpp (TCustomEdit, TCustomStaticText,
+// TCustomGroupBox), StdCtrlsMemo.cpp (TCustomMemo and its lines), StdCtrlsLists.cpp (TCustomListBox,
+// TCustomComboBox and their items), StdCtrlsScroll.cpp (TScrollBar).
 #pragma once
 
 #include "Controls.h"
@@ -23,6 +25,23 @@ enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 VCL_DECLARE_ENUM(TEditCharCase);
 enum TStaticBorderStyle { sbsNone, sbsSingle, sbsSunken };
 VCL_DECLARE_ENUM(TStaticBorderStyle);
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+VCL_DECLARE_ENUM(TScrollStyle);
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+VCL_DECLARE_ENUM(TListBoxStyle);
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+VCL_DECLARE_ENUM(TComboBoxStyle);
+enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+VCL_DECLARE_ENUM(TScrollCode);
+enum TOwnerDrawStateItem {
+  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,
+  odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+VCL_DECLARE_ENUM(TOwnerDrawStateItem);
+using TOwnerDrawState = Set<TOwnerDrawStateItem, odSelected, odComboBoxEdit>;
+using TDrawItemEvent = TClosure<void(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = TClosure<void(TWinControl* Control, int Index, int& Height)>;
+using TScrollEvent = TClosure<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;
 // The VCL's TBorderStyle is the bsNone..bsSingle part of TFormBorderStyle; C++ has no subranges, so
 // it is the form's type itself, as in C++Builder.
 using TBorderStyle = TFormBorderStyle;
@@ -185,6 +204,11 @@ class TCustomEdit : public TWinControl {
   void SelectAll();
   void ClearSelection() { SetSelText(AnsiString()); }
   void Clear() { SetText(AnsiString()); }
+  // The input method's mode while the edit has the focus, and which input method (ImeName) to use.
+  TImeMode GetImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode value) { FImeMode = value; }
+  TImeName GetImeName() const { return FImeName; }
+  void SetImeName(const TImeName& value) { FImeName = value; }
 
   TNotifyEvent OnChange;
 
@@ -203,6 +227,8 @@ private:
   TEditCharCase FCharCase = ecNormal;
   bool FModified = false;
   bool FCreating = false;
+  TImeMode FImeMode = imDontCare;
+  TImeName FImeName;
 };
 
 class TEdit : public TCustomEdit {
@@ -265,7 +291,280 @@ class TGroupBox : public TCustomGroupBox {
   explicit TGroupBox(TOwnerArg owner) : TCustomGroupBox(owner) {}
 };
 
+// ---------------------------------------------------------------------------------------------------
+// Memos (StdCtrlsMemo.cpp): a multi-line EDIT. Lines reads and writes the window's text line by line
+// (the text the control keeps while it has no window).
+class TCustomMemo : public TCustomEdit {
+  VCL_DECLARE_CLASS(TCustomMemo, TCustomEdit)
+  explicit TCustomMemo(TOwnerArg owner);
+  ~TCustomMemo() override;
+  TStrings* GetLines() const { return FLines.get(); }
+  void SetLines(TStrings* value);
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value);
+  TScrollStyle GetScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle value);
+  bool GetWantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool value) { FWantReturns = value; }
+  bool GetWantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool value) { FWantTabs = value; }
+  bool GetWordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool value);
+  // The caret's line and column (UTF-16 units).
+  TPoint GetCaretPos();
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void Dispatch(void* message) override;
+
+private:
+  std::unique_ptr<TStrings> FLines;
+  TAlignment FAlignment = taLeftJustify;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+  bool FWordWrap = true;
+};
+
+class TMemo : public TCustomMemo {
+  VCL_DECLARE_CLASS(TMemo, TCustomMemo)
+  explicit TMemo(TOwnerArg owner) : TCustomMemo(owner) {}
+};
+
+// ---------------------------------------------------------------------------------------------------
+// List boxes and combo boxes (StdCtrlsLists.cpp). Items go to the window while there is one and are
+// kept by the control (with ItemIndex and TopIndex) while there is none, so a window made again
+// shows the same list. Owner draw comes back from the parent as CN_DRAWITEM and CN_MEASUREITEM.
+namespace vcl_detail { class TItemStrings; }
+
+class TCustomListBox : public TWinControl {
+  VCL_DECLARE_CLASS(TCustomListBox, TWinControl)
+  explicit TCustomListBox(TOwnerArg owner);
+  ~TCustomListBox() override;
+  VCL_PARENT_STORED_PREDICATES
+
+  TStrings* GetItems() const;
+  void SetItems(TStrings* value);
+  int GetItemIndex();
+  void SetItemIndex(int value);
+  bool GetMultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool value);
+  bool GetExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool value);
+  bool GetSelected(int index);
+  void SetSelected(int index, bool value);
+  int GetSelCount();
+  bool GetSorted() const { return FSorted; }
+  void SetSorted(bool value);
+  TListBoxStyle GetStyle() const { return FStyle; }
+  void SetStyle(TListBoxStyle value);
+  int GetTopIndex();
+  void SetTopIndex(int value);
+  int GetColumns() const { return FColumns; }
+  void SetColumns(int value);
+  int GetItemHeight();
+  void SetItemHeight(int value);
+  bool GetIntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool value);
+  int GetTabWidth() const { return FTabWidth; }
+  void SetTabWidth(int value);
+  TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle value);
+  TImeMode GetImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode value) { FImeMode = value; }
+  TImeName GetImeName() const { return FImeName; }
+  void SetImeName(const TImeName& value) { FImeName = value; }
+  // The item at a client point; outside every item -1 when existing, else the item count.
+  int ItemAtPos(const TPoint& pos, bool existing);
+  TRect ItemRect(int index);
+  void Clear();
+  TCanvas* GetCanvas() const { return FCanvas.get(); }
+
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(void* message) override;
+  virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+  virtual void MeasureItem(int index, int& height);
+
+private:
+  friend class vcl_detail::TItemStrings;
+  void CNDrawItem(TMessage& message);
+  void CNMeasureItem(TMessage& message);
+  std::unique_ptr<vcl_detail::TItemStrings> FItems;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  int FItemIndex = -1;
+  int FTopIndex = 0;
+  std::vector<int> FSavedSelection;
+  bool FMultiSelect = false;
+  bool FExtendedSelect = true;
+  bool FSorted = false;
+  TListBoxStyle FStyle = lbStandard;
+  int FColumns = 0;
+  int FItemHeight = 16;
+  bool FIntegralHeight = false;
+  int FTabWidth = 0;
+  TBorderStyle FBorderStyle = bsSingle;
+  TImeMode FImeMode = imDontCare;
+  TImeName FImeName;
+};
+
+class TListBox : public TCustomListBox {
+  VCL_DECLARE_CLASS(TListBox, TCustomListBox)
+  explicit TListBox(TOwnerArg owner) : TCustomListBox(owner) {}
+};
+
+class TCustomComboBox : public TWinControl {
+  VCL_DECLARE_CLASS(TCustomComboBox, TWinControl)
+  explicit TCustomComboBox(TOwnerArg owner);
+  ~TCustomComboBox() override;
+  VCL_PARENT_STORED_PREDICATES
+
+  TStrings* GetItems() const;
+  void SetItems(TStrings* value);
+  int GetItemIndex();
+  void SetItemIndex(int value);
+  TComboBoxStyle GetStyle() const { return FStyle; }
+  void SetStyle(TComboBoxStyle value);
+  int GetDropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(int value);
+  bool GetSorted() const { return FSorted; }
+  void SetSorted(bool value);
+  int GetItemHeight();
+  void SetItemHeight(int value);
+  int GetMaxLength() const { return FMaxLength; }
+  void SetMaxLength(int value);
+  bool GetDroppedDown();
+  void SetDroppedDown(bool value);
+  int GetSelStart();
+  void SetSelStart(int value);
+  int GetSelLength();
+  void SetSelLength(int value);
+  void SelectAll();
+  TImeMode GetImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode value) { FImeMode = value; }
+  TImeName GetImeName() const { return FImeName; }
+  void SetImeName(const TImeName& value) { FImeName = value; }
+  void Clear();
+  TCanvas* GetCanvas() const { return FCanvas.get(); }
+  void SetBounds(int left, int top, int width, int height) override;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnDropDown;
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(void* message) override;
+  void SetTextInternal(const AnsiString& value) override;
+  virtual void Change();
+  virtual void DropDown();
+  virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+  virtual void MeasureItem(int index, int& height);
+
+private:
+  friend class vcl_detail::TItemStrings;
+  void CNDrawItem(TMessage& message);
+  void CNMeasureItem(TMessage& message);
+  void ApplyDropDownHeight();
+  std::unique_ptr<vcl_detail::TItemStrings> FItems;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  int FItemIndex = -1;
+  TComboBoxStyle FStyle = csDropDown;
+  int FDropDownCount = 8;
+  bool FSorted = false;
+  int FItemHeight = 16;
+  int FMaxLength = 0;
+  bool FCreating = false;
+  TImeMode FImeMode = imDontCare;
+  TImeName FImeName;
+};
+
+class TComboBox : public TCustomComboBox {
+  VCL_DECLARE_CLASS(TComboBox, TCustomComboBox)
+  explicit TComboBox(TOwnerArg owner) : TCustomComboBox(owner) {}
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Scroll bars (StdCtrlsScroll.cpp): the platform's SCROLLBAR. Every notification reaches OnScroll
+// with the position it would move to; the handler may change it. Right to left a horizontal bar has
+// its minimum at the right, as Hebrew text starts there.
+class TScrollBar : public TWinControl {
+  VCL_DECLARE_CLASS(TScrollBar, TWinControl)
+  explicit TScrollBar(TOwnerArg owner);
+  TScrollBarKind GetKind() const { return FKind; }
+  void SetKind(TScrollBarKind value);
+  int GetMin() const { return FMin; }
+  void SetMin(int value) { SetParams(FPosition, value, FMax); }
+  int GetMax() const { return FMax; }
+  void SetMax(int value) { SetParams(FPosition, FMin, value); }
+  int GetPosition() const { return FPosition; }
+  void SetPosition(int value) { SetParams(value, FMin, FMax); }
+  void SetParams(int position, int min, int max);
+  int GetPageSize() const { return FPageSize; }
+  void SetPageSize(int value);
+  TScrollBarInc GetSmallChange() const { return FSmallChange; }
+  void SetSmallChange(TScrollBarInc value) { FSmallChange = value; }
+  TScrollBarInc GetLargeChange() const { return FLargeChange; }
+  void SetLargeChange(TScrollBarInc value) { FLargeChange = value; }
+  bool IsShowHintStored() const { return !GetParentShowHint(); }
+
+  TNotifyEvent OnChange;
+  TScrollEvent OnScroll;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+  virtual void Change();
+  virtual void Scroll(TScrollCode scrollCode, int& scrollPos);
+
+private:
+  void CNScroll(TMessage& message);
+  bool Reversed() const;
+  void UpdateWindow();
+  TScrollBarKind FKind = sbHorizontal;
+  int FMin = 0;
+  int FMax = 100;
+  int FPosition = 0;
+  int FPageSize = 0;
+  TScrollBarInc FSmallChange = 1;
+  TScrollBarInc FLargeChange = 1;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Radio buttons (StdCtrlsButtons.cpp): checking one unchecks the other radio buttons of its parent;
+// the arrow keys move the focus and the check among them.
+class TRadioButton : public TButtonControl {
+  VCL_DECLARE_CLASS(TRadioButton, TButtonControl)
+  explicit TRadioButton(TOwnerArg owner);
+  bool GetChecked() const override { return FChecked; }
+  void SetChecked(bool value) override;
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value);
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+
+private:
+  bool FChecked = false;
+  TAlignment FAlignment = taRightJustify;
+};
+
 namespace vcl_detail {
+// The side a check or radio mark sits on, and the text's alignment, as button styles: right to left
+// the mark goes to the right of its text (BS_RIGHTBUTTON) and the text to the right edge.
+DWORD ButtonMarkStyle(const TControl* control, TAlignment alignment);
 // The text's extent with the control's font as DrawText measures it (flags: DT_WORDBREAK, DT_NOPREFIX).
 TSize MeasureControlText(TFont* font, const AnsiString& text, int flags, int maxWidth);
 }  // namespace vcl_detail

@@ -16,6 +16,8 @@ VCL_PUBLISHED(TEdit)
   p.Property("AutoSelect", &TEdit::GetAutoSelect, &TEdit::SetAutoSelect).Default(true);
   p.Property("BorderStyle", &TEdit::GetBorderStyle, &TEdit::SetBorderStyle).Default(bsSingle);
   p.Property("CharCase", &TEdit::GetCharCase, &TEdit::SetCharCase).Default(ecNormal);
+  PublishDrag(p);
+  PublishIme(p);
   p.Property("MaxLength", &TEdit::GetMaxLength, &TEdit::SetMaxLength).Default(0);
   p.Property("PasswordChar", &TEdit::GetPasswordChar, &TEdit::SetPasswordChar).Default(0);
   p.Property("ReadOnly", &TEdit::GetReadOnly, &TEdit::SetReadOnly).Default(false);
@@ -25,6 +27,7 @@ VCL_PUBLISHED(TEdit)
   PublishFocus(p, true);
   p.Property("OnChange", &TEdit::OnChange, &TEdit::OnChange);
   PublishMouseEvents(p);
+  PublishDragEvents(p);
 }
 
 VCL_PUBLISHED(TStaticText)
