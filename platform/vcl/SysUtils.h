@@ -104,7 +104,6 @@ E CreateFmt(const AnsiString& format, const A&... args)
 
 OSTREL_VCL_EXCEPTION(EAbort, Exception);
 OSTREL_VCL_EXCEPTION(EConvertError, Exception);
-OSTREL_VCL_EXCEPTION(EInvalidArgument, Exception);
 OSTREL_VCL_EXCEPTION(EOutOfMemory, Exception);
 OSTREL_VCL_EXCEPTION(EIntError, Exception);
 OSTREL_VCL_EXCEPTION(ERangeError, EIntError);
@@ -113,6 +112,8 @@ OSTREL_VCL_EXCEPTION(EMathError, Exception);
 OSTREL_VCL_EXCEPTION(EInvalidOp, EMathError);
 OSTREL_VCL_EXCEPTION(EOverflow, EMathError);
 OSTREL_VCL_EXCEPTION(EZeroDivide, EMathError);
+// The Math unit's argument error (Math.h), here so that SysUtils users see the whole family.
+OSTREL_VCL_EXCEPTION(EInvalidArgument, EMathError);
 OSTREL_VCL_EXCEPTION(EInvalidCast, Exception);
 OSTREL_VCL_EXCEPTION(EInvalidPointer, Exception);
 OSTREL_VCL_EXCEPTION(EInvalidOperation, Exception);
