@@ -166,10 +166,20 @@ TPixels ReadWindow(HWND window, const TRect& area)
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   HDC screen = GetDC(window);
+  // A right-to-left window's DC is mirrored, and a blit from it into a plain DC would flip the
+  // picture: read the pixels as they are on screen, the area's logical edges turned physical.
+  TRect source = area;
+  const DWORD layout = GetLayout(screen);
+  if (layout & LAYOUT_RTL) {
+    RECT client{};
+    GetClientRect(window, &client);
+    source.Left = client.right - area.Right;
+    SetLayout(screen, 0);
+  }
   HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HDC memory = CreateCompatibleDC(screen);
   HGDIOBJ old = SelectObject(memory, section);
-  BitBlt(memory, 0, 0, pixels.Width, pixels.Height, screen, area.Left, area.Top, SRCCOPY);
+  BitBlt(memory, 0, 0, pixels.Width, pixels.Height, screen, source.Left, area.Top, SRCCOPY);
   GdiFlush();
   const auto* quads = static_cast<const uint32_t*>(bits);
   pixels.Data.resize(size_t(pixels.Width) * size_t(pixels.Height));
@@ -180,6 +190,7 @@ TPixels ReadWindow(HWND window, const TRect& area)
   SelectObject(memory, old);
   DeleteDC(memory);
   DeleteObject(section);
+  SetLayout(screen, layout);
   ReleaseDC(window, screen);
   return pixels;
 }
