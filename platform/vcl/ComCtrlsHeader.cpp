@@ -317,8 +317,6 @@ void THeaderControl::CNNotify(TWMNotify& message)
       SectionTrack(section, width, tsTrackMove);
       return;
     case HDN_ITEMCHANGINGW:
-      // With FullDrag the platform reports the moves of a divider as changes of the item.
-      if (FTracking && hasWidth && !FUpdating) SectionTrack(section, width, tsTrackMove);
       // A drag past MinWidth or MaxWidth is refused; the change to the limit itself follows.
       if (hasWidth && width != proposed && !FUpdating) {
         message.Result = 1;
@@ -329,7 +327,10 @@ void THeaderControl::CNNotify(TWMNotify& message)
       }
       return;
     case HDN_ITEMCHANGEDW:
-      if (hasWidth && !FUpdating) section->FWidth = width;
+      if (!hasWidth || FUpdating) return;
+      section->FWidth = width;
+      // With FullDrag the platform reports the moves of a divider as changes of the item.
+      if (FTracking) SectionTrack(section, width, tsTrackMove);
       return;
     case HDN_ENDTRACKW: {
       FTracking = false;
