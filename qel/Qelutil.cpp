@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "Clipbrd.h"
+#include "ComCtrls.h"
 #include "Registry.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
@@ -354,6 +355,14 @@ void GetParentedTabOrderList(TWinControl* Control, TList* List)
   Control->GetTabOrderList(order);
   for (TWinControl* child : order)
     if (child && child->GetParent() == Control) List->Add(child);
+}
+
+TWinControl* TabSheetContainer(TControl* Control)
+{
+  if (!Control) return nullptr;
+  for (TWinControl* parent = Control->GetParent(); parent; parent = parent->GetParent())
+    if (dynamic_cast<TTabSheet*>(parent)) return parent;
+  return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -5,8 +5,6 @@
 // Every function reports through its result ("", 0, null, false) and lets platform exceptions pass,
 // except where a comment says otherwise. Null object and list arguments give the empty result and
 // change nothing.
-//
-// The tab-sheet lookup comes with the page control.
 #pragma once
 
 #include <cstdint>
@@ -112,6 +110,9 @@ void SetIntPropValue(TObject* Object, const AnsiString& Name, int Value);
 
 // Empties List and fills it with the direct windowed children of Control, in tab order.
 void GetParentedTabOrderList(TWinControl* Control, TList* List);
+// The nearest parent of Control that is a tab sheet (TTabSheet); null when none, or for no control.
+// A tab sheet itself is not its own container: only its parents count.
+TWinControl* TabSheetContainer(TControl* Control);
 
 // ---------------------------------------------------------------------------------------------------
 // System.

@@ -25,4 +25,8 @@ void MirrorForRightToLeft(const TControl* control, TCreateParams& params)
 
 }  // namespace vcl_detail
 
-static TUnitInit ComCtrlsUnitInit("ComCtrls", [] { RegisterClasses({TTreeView::StaticClass()}); });
+static TUnitInit ComCtrlsUnitInit("ComCtrls", [] {
+  RegisterClasses({TTreeView::StaticClass(), TTrackBar::StaticClass(), TUpDown::StaticClass(),
+                   THeaderControl::StaticClass(), THeaderSection::StaticClass(), TPageControl::StaticClass(),
+                   TTabSheet::StaticClass()});
+});

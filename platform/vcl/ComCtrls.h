@@ -1,11 +1,14 @@
-// ComCtrls: the common controls over comctl32. So far the tree view.
+// ComCtrls: the common controls over comctl32: tree view, track bar, up-down, header, page control.
 //
 // Bodies: ComCtrls.cpp (the unit's registration and shared helpers), ComCtrlsTree.cpp (tree view and
-// its nodes).
+// its nodes), ComCtrlsTrack.cpp (track bar, up-down), ComCtrlsHeader.cpp (header control and its
+// sections), ComCtrlsPages.cpp (page control and tab sheets).
 //
-// Right to left: the tree view is mirrored (WS_EX_LAYOUTRTL), so that its lines and buttons start at
-// the right edge as a Hebrew reader expects; its client coordinates (mouse events, hit tests,
-// DisplayRect) are then counted from the right edge.
+// Right to left: the tree view, track bar, header and page control are mirrored (WS_EX_LAYOUTRTL),
+// so that lines, the track's minimum, the first section and the first tab start at the right edge as
+// a Hebrew reader expects; their client coordinates (mouse events, hit tests, DisplayRect) are then
+// counted from the right edge. The children of a page control are not mirrored themselves. An
+// up-down goes to the other side of its buddy (its udRight is the buddy's left).
 #pragma once
 
 #include <windows.h>
@@ -284,3 +287,426 @@ class TTreeView : public TCustomTreeView {
   explicit TTreeView(TOwnerArg owner) : TCustomTreeView(owner) {}
 };
 
+
+// ---------------------------------------------------------------------------------------------------
+// Track bar (ComCtrlsTrack.cpp)
+enum TTrackBarOrientation { trHorizontal, trVertical };
+VCL_DECLARE_ENUM(TTrackBarOrientation);
+enum TTickMark { tmBottomRight, tmTopLeft, tmBoth };
+VCL_DECLARE_ENUM(TTickMark);
+enum TTickStyle { tsNone, tsAuto, tsManual };
+VCL_DECLARE_ENUM(TTickStyle);
+
+// The platform's trackbar. The values are kept here and given to each window made; a scroll
+// notification reads the position back from the window and raises Changed (OnChange).
+class TTrackBar : public TWinControl {
+  VCL_DECLARE_CLASS(TTrackBar, TWinControl)
+  explicit TTrackBar(TOwnerArg owner);
+  VCL_PARENT_STORED_PREDICATES
+
+  int GetMin() const { return FMin; }
+  // A minimum above the maximum (or a maximum below the minimum) is ignored, as the VCL does; the
+  // position is kept within the range.
+  void SetMin(int value);
+  int GetMax() const { return FMax; }
+  void SetMax(int value);
+  int GetPosition() const { return FPosition; }
+  void SetPosition(int value);
+  int GetFrequency() const { return FFrequency; }
+  void SetFrequency(int value);
+  int GetLineSize() const { return FLineSize; }
+  void SetLineSize(int value);
+  int GetPageSize() const { return FPageSize; }
+  void SetPageSize(int value);
+  int GetSelStart() const { return FSelStart; }
+  void SetSelStart(int value);
+  int GetSelEnd() const { return FSelEnd; }
+  void SetSelEnd(int value);
+  int GetThumbLength() const { return FThumbLength; }
+  void SetThumbLength(int value);
+  bool GetSliderVisible() const { return FSliderVisible; }
+  void SetSliderVisible(bool value);
+  TTrackBarOrientation GetOrientation() const { return FOrientation; }
+  void SetOrientation(TTrackBarOrientation value);
+  TTickStyle GetTickStyle() const { return FTickStyle; }
+  void SetTickStyle(TTickStyle value);
+  TTickMark GetTickMarks() const { return FTickMarks; }
+  void SetTickMarks(TTickMark value);
+  // A tick at a value (tsManual); kept for windows made again.
+  void SetTick(int value);
+
+  TNotifyEvent OnChange;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+  virtual void Changed();
+  // The reflected scroll notifications: a descendant overrides them to see each code.
+  virtual void CNHScroll(TWMScroll& message);
+  virtual void CNVScroll(TWMScroll& message);
+
+private:
+  void SetParams(int min, int max);
+  void UpdateSelection();
+  LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
+  int FMin = 0;
+  int FMax = 10;
+  int FPosition = 0;
+  int FFrequency = 1;
+  int FLineSize = 1;
+  int FPageSize = 2;
+  int FSelStart = 0;
+  int FSelEnd = 0;
+  int FThumbLength = 20;
+  bool FSliderVisible = true;
+  TTrackBarOrientation FOrientation = trHorizontal;
+  TTickStyle FTickStyle = tsAuto;
+  TTickMark FTickMarks = tmBottomRight;
+  std::vector<int> FTicks;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Up-down (ComCtrlsTrack.cpp)
+enum TUDAlignButton { udLeft, udRight };
+VCL_DECLARE_ENUM(TUDAlignButton);
+enum TUDOrientation { udHorizontal, udVertical };
+VCL_DECLARE_ENUM(TUDOrientation);
+enum TUDBtnType { btNext, btPrev };
+VCL_DECLARE_ENUM(TUDBtnType);
+using TUDClickEvent = TClosure<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = TClosure<void(TObject* Sender, bool& AllowChange)>;
+
+// The platform's up-down. With an Associate (a windowed control of the same parent) the platform
+// takes it as its buddy: it places the button at the buddy's side, narrows the buddy by the button's
+// width and shows the position as the buddy's text.
+class TCustomUpDown : public TWinControl {
+  VCL_DECLARE_CLASS(TCustomUpDown, TWinControl)
+  explicit TCustomUpDown(TOwnerArg owner);
+  VCL_PARENT_STORED_PREDICATES
+
+  TWinControl* GetAssociate() const { return FAssociate; }
+  void SetAssociate(TWinControl* value);
+  TUDAlignButton GetAlignButton() const { return FAlignButton; }
+  void SetAlignButton(TUDAlignButton value);
+  int GetMin() const { return FMin; }
+  void SetMin(int value);
+  int GetMax() const { return FMax; }
+  void SetMax(int value);
+  // The position the window shows (read back from it while it exists).
+  int GetPosition();
+  void SetPosition(int value);
+  int GetIncrement() const { return FIncrement; }
+  void SetIncrement(int value);
+  bool GetWrap() const { return FWrap; }
+  void SetWrap(bool value);
+  bool GetArrowKeys() const { return FArrowKeys; }
+  void SetArrowKeys(bool value);
+  bool GetThousands() const { return FThousands; }
+  void SetThousands(bool value);
+  TUDOrientation GetOrientation() const { return FOrientation; }
+  void SetOrientation(TUDOrientation value);
+
+  TUDChangingEvent OnChanging;
+  TUDClickEvent OnClick;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  // Asked before each step (UDN_DELTAPOS); false keeps the position. The default asks OnChanging.
+  virtual bool CanChange();
+  // After each step, with the arrow that made it.
+  using TControl::Click;
+  virtual void Click(TUDBtnType button);
+  virtual void CNNotify(TWMNotify& message);
+  virtual void CNHScroll(TWMScroll& message);
+  virtual void CNVScroll(TWMScroll& message);
+
+private:
+  void ScrollNotice(TWMScroll& message);
+  void AttachBuddy();
+  void ReleaseBuddy();
+  void SetStyleFlag(bool& flag, bool value);
+  TWinControl* FAssociate = nullptr;
+  TRect FBuddyBounds;
+  bool FBuddyNarrowed = false;  // the platform took the button's width from the buddy
+  TUDAlignButton FAlignButton = udRight;
+  int FMin = 0;
+  int FMax = 100;
+  int FPosition = 0;
+  int FIncrement = 1;
+  bool FWrap = false;
+  bool FArrowKeys = true;
+  bool FThousands = true;
+  TUDOrientation FOrientation = udVertical;
+  int FLastDelta = 0;  // the step the window last asked about
+};
+
+class TUpDown : public TCustomUpDown {
+  VCL_DECLARE_CLASS(TUpDown, TCustomUpDown)
+  explicit TUpDown(TOwnerArg owner) : TCustomUpDown(owner) {}
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Header control (ComCtrlsHeader.cpp)
+class THeaderControl;
+enum THeaderSectionStyle { hsText, hsOwnerDraw };
+VCL_DECLARE_ENUM(THeaderSectionStyle);
+enum THeaderStyle { hsButtons, hsFlat };
+VCL_DECLARE_ENUM(THeaderStyle);
+enum TSectionTrackState { tsTrackBegin, tsTrackMove, tsTrackEnd };
+VCL_DECLARE_ENUM(TSectionTrackState);
+
+// One section: the header's collection item, stored as `Sections = < item ... end >`.
+class THeaderSection : public TCollectionItem {
+  VCL_DECLARE_CLASS(THeaderSection, TCollectionItem)
+  explicit THeaderSection(TCollection* collection);
+  void Assign(TPersistent* source) override;
+  AnsiString GetDisplayName() override;
+
+  AnsiString GetText() const { return FText; }
+  void SetText(const AnsiString& value);
+  int GetWidth() const { return FWidth; }
+  // Kept within MinWidth..MaxWidth.
+  void SetWidth(int value);
+  int GetMinWidth() const { return FMinWidth; }
+  void SetMinWidth(int value);
+  int GetMaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int value);
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment value);
+  bool GetAllowClick() const { return FAllowClick; }
+  void SetAllowClick(bool value) { FAllowClick = value; }
+  bool GetAutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
+  int GetImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
+  THeaderSectionStyle GetStyle() const { return FStyle; }
+  void SetStyle(THeaderSectionStyle value);
+  // The section's left edge in the header (its right edge when mirrored), and its right edge.
+  int GetLeft() const;
+  int GetRight() const { return GetLeft() + FWidth; }
+  THeaderControl* GetHeaderControl() const;
+
+private:
+  friend class THeaderControl;
+  AnsiString FText;
+  int FWidth = 50;
+  int FMinWidth = 0;
+  int FMaxWidth = 10000;
+  TAlignment FAlignment = taLeftJustify;
+  bool FAllowClick = true;
+  bool FAutoSize = false;
+  int FImageIndex = -1;
+  THeaderSectionStyle FStyle = hsText;
+};
+
+class THeaderSections : public TCollection {
+  VCL_DECLARE_CLASS(THeaderSections, TCollection)
+  explicit THeaderSections(THeaderControl* headerControl);
+  THeaderSection* Add() { return static_cast<THeaderSection*>(TCollection::Add()); }
+  THeaderSection* GetItem(int index) const { return static_cast<THeaderSection*>(TCollection::GetItem(index)); }
+  THeaderSection* Items(int index) const { return GetItem(index); }
+  TPersistent* GetOwner() const override;
+  THeaderControl* GetHeaderControl() const { return FHeaderControl; }
+
+protected:
+  void Update(TCollectionItem* item) override;
+
+private:
+  THeaderControl* FHeaderControl;
+};
+
+using TSectionNotifyEvent = TClosure<void(THeaderControl* HeaderControl, THeaderSection* Section)>;
+using TSectionTrackEvent =
+    TClosure<void(THeaderControl* HeaderControl, THeaderSection* Section, int Width, TSectionTrackState State)>;
+using TDrawSectionEvent =
+    TClosure<void(THeaderControl* HeaderControl, THeaderSection* Section, const TRect& Rect, bool Pressed)>;
+
+// The platform's header over its sections. A divider dragged with the mouse reports tsTrackBegin,
+// tsTrackMove for each move and tsTrackEnd, then OnSectionResize; the width stays within the
+// section's MinWidth and MaxWidth.
+class THeaderControl : public TWinControl {
+  VCL_DECLARE_CLASS(THeaderControl, TWinControl)
+  explicit THeaderControl(TOwnerArg owner);
+  ~THeaderControl() override;
+  VCL_PARENT_STORED_PREDICATES
+
+  THeaderSections* GetSections() const { return FSections.get(); }
+  void SetSections(THeaderSections* value) { FSections->Assign(value); }
+  bool GetHotTrack() const { return FHotTrack; }
+  void SetHotTrack(bool value) { SetStyleFlag(FHotTrack, value); }
+  bool GetDragReorder() const { return FDragReorder; }
+  void SetDragReorder(bool value) { SetStyleFlag(FDragReorder, value); }
+  bool GetFullDrag() const { return FFullDrag; }
+  void SetFullDrag(bool value) { SetStyleFlag(FFullDrag, value); }
+  THeaderStyle GetStyle() const { return FStyle; }
+  void SetStyle(THeaderStyle value);
+  TCustomImageList* GetImages() const { return FImages; }
+  void SetImages(TCustomImageList* value);
+  TCanvas* GetCanvas() const { return FCanvas.get(); }
+
+  TSectionNotifyEvent OnSectionClick;
+  TSectionNotifyEvent OnSectionResize;
+  TSectionTrackEvent OnSectionTrack;
+  TDrawSectionEvent OnDrawSection;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  virtual void SectionClick(THeaderSection* section);
+  virtual void SectionResize(THeaderSection* section);
+  virtual void SectionTrack(THeaderSection* section, int width, TSectionTrackState state);
+  virtual void DrawSection(THeaderSection* section, const TRect& rect, bool pressed);
+  virtual void CNNotify(TWMNotify& message);
+  virtual void CNDrawItem(TMessage& message);
+
+private:
+  friend class THeaderSections;
+  friend class THeaderSection;
+  void SetStyleFlag(bool& flag, bool value);
+  // Puts every section into the window again, or updates one.
+  void UpdateSections();
+  void UpdateSection(int index);
+  // The width the window shows for a section (its own while tracking).
+  int WindowWidth(int index);
+  std::unique_ptr<THeaderSections> FSections;
+  std::unique_ptr<TCanvas> FCanvas;
+  TCustomImageList* FImages = nullptr;
+  bool FHotTrack = false;
+  bool FDragReorder = false;
+  bool FFullDrag = true;
+  THeaderStyle FStyle = hsButtons;
+  bool FUpdating = false;  // the window's own changes: not written back
+  bool FTracking = false;  // a divider is being dragged
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Page control and tab sheets (ComCtrlsPages.cpp)
+class TPageControl;
+enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
+VCL_DECLARE_ENUM(TTabPosition);
+enum TTabStyle { tsTabs, tsButtons, tsFlatButtons };
+VCL_DECLARE_ENUM(TTabStyle);
+using TTabChangingEvent = TClosure<void(TObject* Sender, bool& AllowChange)>;
+
+// A page of a page control: a child that fills the control's display rect and shows while it is the
+// active page. Setting PageControl makes it the control's last page (and its child).
+class TTabSheet : public TWinControl {
+  VCL_DECLARE_CLASS(TTabSheet, TWinControl)
+  explicit TTabSheet(TOwnerArg owner);
+  ~TTabSheet() override;
+  void BeforeDestruction() override;
+  VCL_PARENT_STORED_PREDICATES
+
+  TPageControl* GetPageControl() const { return FPageControl; }
+  void SetPageControl(TPageControl* value);
+  void SetParent(TWinControl* value) override;
+  bool GetTabVisible() const { return FTabVisible; }
+  void SetTabVisible(bool value);
+  // The sheet's place among the control's pages (all of them, shown tabs or not).
+  int GetPageIndex() const;
+  void SetPageIndex(int value);
+  // The sheet's tab among the shown ones; -1 when its tab is hidden.
+  int GetTabIndex() const;
+  int GetImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
+
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+
+protected:
+  void Dispatch(void* message) override;
+
+private:
+  friend class TPageControl;
+  TPageControl* FPageControl = nullptr;
+  bool FTabVisible = true;
+  int FImageIndex = 0;
+};
+
+class TPageControl : public TWinControl {
+  VCL_DECLARE_CLASS(TPageControl, TWinControl)
+  explicit TPageControl(TOwnerArg owner);
+  ~TPageControl() override;
+  void BeforeDestruction() override;
+  VCL_PARENT_STORED_PREDICATES
+
+  TTabSheet* GetActivePage() const { return FActivePage; }
+  void SetActivePage(TTabSheet* value);
+  int GetActivePageIndex() const { return FActivePage ? FActivePage->GetPageIndex() : -1; }
+  void SetActivePageIndex(int value);
+  int GetPageCount() const { return int(FPages.size()); }
+  TTabSheet* GetPage(int index) const;
+  TTabSheet* Pages(int index) const { return GetPage(index); }
+  // The shown tab that is selected: the active page's, -1 for none.
+  int GetTabIndex() const { return FActivePage ? FActivePage->GetTabIndex() : -1; }
+  void SetTabIndex(int value);
+  // The page after (or before) current, wrapping; only pages with a shown tab when tabsOnly.
+  TTabSheet* FindNextPage(TTabSheet* current, bool goForward, bool tabsOnly) const;
+  void SelectNextPage(bool goForward);
+  // The rectangle the pages fill, in the control's client coordinates.
+  TRect GetDisplayRect();
+
+  bool GetMultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool value) { SetStyleFlag(FMultiLine, value); }
+  bool GetHotTrack() const { return FHotTrack; }
+  void SetHotTrack(bool value) { SetStyleFlag(FHotTrack, value); }
+  bool GetRaggedRight() const { return FRaggedRight; }
+  void SetRaggedRight(bool value) { SetStyleFlag(FRaggedRight, value); }
+  bool GetScrollOpposite() const { return FScrollOpposite; }
+  void SetScrollOpposite(bool value) { SetStyleFlag(FScrollOpposite, value); }
+  TTabPosition GetTabPosition() const { return FTabPosition; }
+  void SetTabPosition(TTabPosition value);
+  TTabStyle GetStyle() const { return FStyle; }
+  void SetStyle(TTabStyle value);
+  short GetTabHeight() const { return FTabHeight; }
+  void SetTabHeight(short value);
+  short GetTabWidth() const { return FTabWidth; }
+  void SetTabWidth(short value);
+  TCustomImageList* GetImages() const { return FImages; }
+  void SetImages(TCustomImageList* value);
+
+  TNotifyEvent OnChange;
+  TTabChangingEvent OnChanging;
+
+protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void Dispatch(void* message) override;
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void AdjustClientRect(TRect& rect) override;
+  void GetChildren(TGetChildProc proc, TComponent* root) override;
+  void CMDialogKey(TCMDialogKey& message) override;
+  // Asked before the user's tab change (TCN_SELCHANGING); the default asks OnChanging.
+  virtual bool CanChange();
+  // After the user's tab change: the page of the new tab becomes active, then OnChange.
+  virtual void Change();
+  virtual void CNNotify(TWMNotify& message);
+
+private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* page);
+  void RemovePage(TTabSheet* page);
+  void MovePage(TTabSheet* page, int index);
+  void SetStyleFlag(bool& flag, bool value);
+  // Puts the shown tabs into the window again and selects the active page's.
+  void UpdateTabs();
+  void ShowActivePage();
+  std::vector<TTabSheet*> FPages;
+  TTabSheet* FActivePage = nullptr;
+  TCustomImageList* FImages = nullptr;
+  bool FMultiLine = false;
+  bool FHotTrack = false;
+  bool FRaggedRight = false;
+  bool FScrollOpposite = false;
+  TTabPosition FTabPosition = tpTop;
+  TTabStyle FStyle = tsTabs;
+  short FTabHeight = 0;
+  short FTabWidth = 0;
+};

@@ -236,6 +236,10 @@ void TControl::SetAlign(TAlign value)
         if (old != alNone) FAnchors = TAnchors() << akLeft << akTop;
         break;
     }
+  } else if (value == alNone && old != alNone) {
+    // A stored alNone undoes the anchors a class's own alignment gave (a header is alTop until its
+    // form says otherwise); anchors stored with the control come after Align and win.
+    FAnchors = TAnchors() << akLeft << akTop;
   }
   RequestAlign();
 }

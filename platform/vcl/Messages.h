@@ -60,6 +60,16 @@ struct TWMNotify : TMessage {
   NMHDR* NMHdr() const { return reinterpret_cast<NMHDR*>(LParam); }
 };
 
+// WM_HSCROLL / WM_VSCROLL of a control (and their CN_ reflections): the code, the position that
+// SB_THUMBPOSITION and SB_THUMBTRACK carry, and the sending control's window.
+struct TWMScroll : TMessage {
+  int ScrollCode() const { return static_cast<short>(LOWORD(WParam)); }
+  int Pos() const { return static_cast<short>(HIWORD(WParam)); }
+  HWND ScrollBar() const { return reinterpret_cast<HWND>(LParam); }
+};
+using TWMHScroll = TWMScroll;
+using TWMVScroll = TWMScroll;
+
 struct TWMContextMenu : TMessage {
   HWND hWnd() const { return reinterpret_cast<HWND>(WParam); }
   short XPos() const { return static_cast<short>(LOWORD(LParam)); }

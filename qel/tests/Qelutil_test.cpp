@@ -13,6 +13,7 @@
 #include <objidl.h>
 
 #include "Clipbrd.h"
+#include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "Qelutil.h"
 #include "Qelutilasm.h"
@@ -655,6 +656,45 @@ TEST(QelutilControls, GetParentedTabOrderListKeepsDirectChildren)
   GetParentedTabOrderList(nullptr, &list);
   EXPECT_EQ(list.Count(), 0);
   GetParentedTabOrderList(panel.get(), nullptr);
+}
+
+TEST(QelutilControls, TabSheetContainerIsTheNearestSheetAbove)
+{
+  // Panel > PageControl > Outer sheet > Group > Edit, and a page control on the group with its own
+  // sheet holding a button.
+  std::unique_ptr<TPanel> panel(new TPanel(nullptr));
+  auto* pages = new TPageControl(panel.get());
+  pages->SetParent(panel.get());
+  auto* outer = new TTabSheet(panel.get());
+  outer->SetPageControl(pages);
+  auto* group = new TGroupBox(panel.get());
+  group->SetParent(outer);
+  auto* edit = new TEdit(panel.get());
+  edit->SetParent(group);
+  auto* inner = new TPageControl(panel.get());
+  inner->SetParent(group);
+  auto* innerSheet = new TTabSheet(panel.get());
+  innerSheet->SetPageControl(inner);
+  auto* button = new TButton(panel.get());
+  button->SetParent(innerSheet);
+  auto* alone = new TButton(panel.get());
+  alone->SetParent(panel.get());
+  struct Case {
+    const char* what;
+    TControl* control;
+    TWinControl* container;
+  } cases[] = {
+      {"a control two levels inside a sheet", edit, outer},
+      {"the sheet's direct child", group, outer},
+      {"a sheet itself: its parents only", outer, nullptr},
+      {"a sheet on a sheet", innerSheet, outer},
+      {"the nearest of two sheets", button, innerSheet},
+      {"no sheet above", alone, nullptr},
+      {"the page control", pages, nullptr},
+      {"no control", nullptr, nullptr},
+  };
+  for (const Case& c : cases) EXPECT_EQ(TabSheetContainer(c.control), c.container) << c.what;
+  EXPECT_FALSE(panel->HandleAllocated());
 }
 
 // ---------------------------------------------------------------------------------------------------
