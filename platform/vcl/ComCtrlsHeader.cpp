@@ -298,6 +298,13 @@ void THeaderControl::DrawSection(THeaderSection* section, const TRect& rect, boo
 
 void THeaderControl::CNNotify(TWMNotify& message)
 {
+  // Only the HDN_ codes carry an NMHEADER; the header also sends NM_CUSTOMDRAW and others, whose
+  // records must not be read as one.
+  switch (message.NMHdr()->code) {
+    case HDN_ITEMCLICKW: case HDN_BEGINTRACKW: case HDN_TRACKW: case HDN_ITEMCHANGINGW:
+    case HDN_ITEMCHANGEDW: case HDN_ENDTRACKW: break;
+    default: return;
+  }
   const auto* notice = reinterpret_cast<const NMHEADERW*>(message.NMHdr());
   const int index = notice->iItem;
   THeaderSection* section = index >= 0 && index < FSections->GetCount() ? FSections->GetItem(index) : nullptr;

@@ -1,5 +1,5 @@
 // The header control on a real window: sections clicked, dividers dragged with the mouse (the track
-// states, the resize, MinWidth and MaxWidth), and the sections right to left.
+// states, the resize, MinWidth and MaxWidth), owner-drawn sections, and the sections right to left.
 #include "ComCtrlsTestSupport.h"
 
 using namespace comctl;
@@ -104,6 +104,7 @@ TEST_F(HeaderControl, DraggedDividersTrackAndResizeWithinTheLimits)
   } cases[] = {
       {"wider", 0, 40, 120},
       {"narrower than MinWidth", 1, -80, 60},
+      {"wider than MaxWidth", 1, 120, 150},
   };
   for (const Case& c : cases) {
     Header->Clear();
@@ -126,7 +127,7 @@ TEST_F(HeaderControl, DraggedDividersTrackAndResizeWithinTheLimits)
   }
 }
 
-TEST_F(HeaderControl, RightToLeftStartsAtTheRight)
+TEST_F(HeaderControl, RightToLeftStartsAtTheRightAndDrawsOwnerSections)
 {
   Header->GetSections()->GetItem(1)->SetStyle(hsOwnerDraw);
   Form->SetBiDiMode(bdRightToLeft);
@@ -138,5 +139,16 @@ TEST_F(HeaderControl, RightToLeftStartsAtTheRight)
   const RECT whole = ScreenRect(handle, RECT{0, 0, Header->GetWidth(), Header->GetHeight()});
   EXPECT_EQ(first.right, whole.right) << "the first section is at the right edge";
   EXPECT_EQ(second.right, first.left);
+  // The owner-drawn section is red where the screen shows it.
+  gt::FlushPainting(Form->GetHandle());
+  const gt::Pixels screen = gt::CaptureScreen(whole);
+  EXPECT_GT(Header->Draws, 0);
+  const RECT inSecond{second.left - whole.left + 3, 3, second.right - whole.left - 3, whole.bottom - whole.top - 3};
+  EXPECT_GT(screen.Count(RGB(255, 0, 0), inSecond), (inSecond.right - inSecond.left) * (inSecond.bottom - inSecond.top) / 2);
   ASSERT_TRUE(SaveScreen(Form->GetHandle(), "header_right_to_left"));
+  // A click still names the section under the mouse.
+  Header->Clear();
+  ASSERT_TRUE(gt::Click(handle, Center(SectionRect(0))));
+  ctltest::Pump();
+  EXPECT_EQ(Header->Events, (std::vector<std::string>{"click Title"}));
 }

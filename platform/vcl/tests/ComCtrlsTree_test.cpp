@@ -103,12 +103,17 @@ protected:
   {
     const TRect row = node->DisplayRect(false);
     const int y = (row.Top + row.Bottom) / 2;
-    for (int x = 0; x < row.Right; ++x)
-      if (Tree->GetHitTestInfoAt(x, y).Contains(part)) {
-        point = POINT{x, y};
-        return true;
-      }
-    return false;
+    // The middle of the first run of points on that part, away from its edges.
+    int first = -1, last = -1;
+    for (int x = 0; x < row.Right; ++x) {
+      const bool on = Tree->GetHitTestInfoAt(x, y).Contains(part);
+      if (on && first < 0) first = x;
+      if (on) last = x;
+      if (!on && first >= 0) break;
+    }
+    if (first < 0) return false;
+    point = POINT{(first + last) / 2, y};
+    return true;
   }
   std::unique_ptr<TForm, FormDeleter> Form;
   TTreeProbe* Tree = nullptr;
@@ -294,6 +299,9 @@ TEST_F(TreeView, AWindowMadeAgainKeepsNodesAndData)
   POINT button{};
   ASSERT_TRUE(PointOn(Music, htOnButton, button));
   EXPECT_LT(button.x, pixels.Width / 2);
+  ASSERT_TRUE(gt::Click(after, button));
+  ASSERT_TRUE(gt::PumpUntil([&] { return !Music->GetExpanded(); }, 3000));
+  EXPECT_EQ(WithoutChanges(Tree->Events), (std::vector<std::string>{"collapsing Music"}));
 }
 
 // ---------------------------------------------------------------------------------------------------
