@@ -2,7 +2,8 @@
 // platform's MessageBoxW through Application->MessageBox (so a right-to-left application gets
 // right-to-left boxes), and the common dialogs' components (TOpenDialog) over the platform's.
 //
-// Bodies: Dialogs.cpp (message boxes), DialogsFile.cpp (TCommonDialog, TOpenDialog).
+// Bodies: Dialogs.cpp (message boxes), DialogsFile.cpp (TCommonDialog, TOpenDialog), DialogsColor.cpp
+// (TColorDialog).
 //
 // The platform's box offers fixed sets of buttons; the buttons asked for choose the first set they
 // wholly contain, in this order: Yes/No/Cancel, Yes/No, Abort/Retry/Ignore, Retry/Cancel, OK/Cancel,
@@ -149,6 +150,42 @@ private:
   TOpenOptions FOptions = DefaultOpenOptions();
   AnsiString FTitle;
 };
+
+// ---------------------------------------------------------------------------------------------------
+// The platform's colour chooser (ChooseColorW). Color is where it starts and what the user chose;
+// CustomColors holds the sixteen custom colours as the VCL stores them, lines "ColorA=RRGGBB" to
+// "ColorP=..." whose value is the colour's hexadecimal TColor ($00BBGGRR); a missing or unreadable
+// line is white. After an accepted Execute all sixteen lines are written back.
+enum TColorDialogOption { cdFullOpen, cdPreventFullOpen, cdShowHelp, cdSolidColor, cdAnyColor };
+VCL_DECLARE_ENUM(TColorDialogOption);
+using TColorDialogOptions = Set<TColorDialogOption, cdFullOpen, cdAnyColor>;
+
+class TColorDialog : public TCommonDialog {
+  VCL_DECLARE_CLASS(TColorDialog, TCommonDialog)
+  explicit TColorDialog(TOwnerArg owner);
+  ~TColorDialog() override;
+  bool Execute() override;
+  TColor GetColor() const { return FColor; }
+  void SetColor(TColor value) { FColor = value; }
+  TStrings* GetCustomColors() const { return FCustomColors.get(); }
+  void SetCustomColors(TStrings* value) { FCustomColors->Assign(value); }
+  TColorDialogOptions GetOptions() const { return FOptions; }
+  void SetOptions(TColorDialogOptions value) { FOptions = value; }
+
+private:
+  static UINT_PTR CALLBACK HookProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+  TColor FColor = clBlack;
+  std::unique_ptr<TStringList> FCustomColors;
+  TColorDialogOptions FOptions;
+};
+
+namespace vcl_detail {
+// The sixteen custom colours of CustomColors lines, and the lines of sixteen colours.
+void CustomColorsFromLines(TStrings* lines, COLORREF (&colors)[16]);
+void CustomColorsToLines(const COLORREF (&colors)[16], TStrings* lines);
+// The CC_* flags of a set of options.
+DWORD ColorOptionFlags(TColorDialogOptions options);
+}  // namespace vcl_detail
 
 namespace vcl_detail {
 // The platform's filter text: '|' become NULs, and the whole ends in two NULs.
