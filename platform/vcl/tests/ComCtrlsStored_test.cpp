@@ -3,6 +3,7 @@
 // binary, each value read as written.
 #include "ComCtrlsTestSupport.h"
 
+using namespace ctltest;
 using namespace comctl;
 
 namespace {
@@ -30,51 +31,16 @@ VCL_PUBLISHED(TComStoredForm)
   p.Method("HeaderSectionTrack", &TComStoredForm::HeaderSectionTrack);
 }
 
-std::string Bytes(TMemoryStream& stream) { return std::string(static_cast<const char*>(stream.Memory()), size_t(stream.GetSize())); }
-
-std::string ResourceText(const wchar_t* name)
-{
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, name, MAKEINTRESOURCEW(10));
-  if (!found) return {};
-  return std::string(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
-}
-
-std::string BinaryToText(const std::string& binary)
-{
-  TMemoryStream in, out;
-  in.WriteBuffer(binary.data(), int(binary.size()));
-  in.SetPosition(0);
-  ObjectBinaryToText(&in, &out);
-  return Bytes(out);
-}
-
-template <class T>
-T* Find(TComponent* root, const char* name)
-{
-  return dynamic_cast<T*>(root->FindComponent(name));
-}
-
 }  // namespace
 
 TEST(ComCtrlsStored, FormRoundTripsAndReadsBack)
 {
   RegisterClass(TComStoredForm::StaticClass());
-  const std::string text = ResourceText(L"TCOMSTOREDFORM");
-  ASSERT_FALSE(text.empty());
-  TMemoryStream textStream, binary;
-  textStream.WriteBuffer(text.data(), int(text.size()));
-  textStream.SetPosition(0);
-  ObjectTextToBinary(&textStream, &binary);
-  const std::string stored = Bytes(binary);
-
   TFormPtr form(new TComStoredForm(nullptr, 0));
-  binary.SetPosition(0);
-  binary.ReadComponent(form.get());
-  TMemoryStream written;
-  written.WriteComponent(form.get());
-  EXPECT_EQ(BinaryToText(Bytes(written)), BinaryToText(stored));
-  EXPECT_TRUE(Bytes(written) == stored) << "binary differs";
+  const TRoundTrip trip = RoundTrip(L"TCOMSTOREDFORM", form.get());
+  ASSERT_FALSE(trip.Stored.empty());
+  EXPECT_EQ(BinaryToText(trip.Written), BinaryToText(trip.Stored));
+  EXPECT_TRUE(trip.Written == trip.Stored) << "binary differs";
 
   auto* images = Find<TImageList>(form.get(), "ImageList1");
   ASSERT_NE(images, nullptr);

@@ -250,4 +250,33 @@ int ThreadWindowCount()
   return count;
 }
 
+namespace {
+std::string Bytes(TMemoryStream& stream) { return std::string(static_cast<const char*>(stream.Memory()), size_t(stream.GetSize())); }
+}  // namespace
+
+std::string BinaryToText(const std::string& binary)
+{
+  TMemoryStream in, out;
+  in.WriteBuffer(binary.data(), int(binary.size()));
+  in.SetPosition(0);
+  ObjectBinaryToText(&in, &out);
+  return Bytes(out);
+}
+
+TRoundTrip RoundTrip(const wchar_t* resource, TComponent* form)
+{
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, resource, MAKEINTRESOURCEW(10));
+  if (!found) return {};
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
+  TMemoryStream textStream, binary, written;
+  textStream.WriteBuffer(text.data(), int(text.size()));
+  textStream.SetPosition(0);
+  ObjectTextToBinary(&textStream, &binary);
+  binary.SetPosition(0);
+  binary.ReadComponent(form);
+  written.WriteComponent(form);
+  return {Bytes(binary), Bytes(written)};
+}
+
 }  // namespace ctltest

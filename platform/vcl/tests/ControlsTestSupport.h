@@ -46,4 +46,20 @@ TForm* NewForm(int clientWidth, int clientHeight, TColor color = clWhite);
 // How many windows the current thread has (top-level and their children).
 int ThreadWindowCount();
 
+// Stored forms: a text form kept as an RCDATA resource of the test program is read into `form`
+// through its binary form and written back; both binaries are answered.
+struct TRoundTrip {
+  std::string Stored;
+  std::string Written;
+};
+TRoundTrip RoundTrip(const wchar_t* resource, TComponent* form);
+// A binary form as text, for readable differences.
+std::string BinaryToText(const std::string& binary);
+// The component of that name owned by root, as a T (null when absent or of another class).
+template <class T>
+T* Find(TComponent* root, const char* name)
+{
+  return dynamic_cast<T*>(root->FindComponent(name));
+}
+
 }  // namespace ctltest

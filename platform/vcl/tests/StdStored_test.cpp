@@ -4,6 +4,7 @@
 
 #include "StdInputSupport.h"
 
+using namespace ctltest;
 using namespace stdinput;
 
 namespace {
@@ -39,51 +40,16 @@ VCL_PUBLISHED(TStdStoredForm)
   p.Method("ControlMouseWheelUpDown", &TStdStoredForm::ControlMouseWheelUpDown);
 }
 
-std::string Bytes(TMemoryStream& stream) { return std::string(static_cast<const char*>(stream.Memory()), size_t(stream.GetSize())); }
-
-std::string ResourceText(const wchar_t* name)
-{
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, name, MAKEINTRESOURCEW(10));
-  if (!found) return {};
-  return std::string(static_cast<const char*>(LockResource(LoadResource(module, found))), SizeofResource(module, found));
-}
-
-std::string BinaryToText(const std::string& binary)
-{
-  TMemoryStream in, out;
-  in.WriteBuffer(binary.data(), int(binary.size()));
-  in.SetPosition(0);
-  ObjectBinaryToText(&in, &out);
-  return Bytes(out);
-}
-
-template <class T>
-T* Find(TComponent* root, const char* name)
-{
-  return dynamic_cast<T*>(root->FindComponent(name));
-}
-
 }  // namespace
 
 TEST(StdStored, FormRoundTripsAndReadsBack)
 {
   RegisterClass(TStdStoredForm::StaticClass());
-  const std::string text = ResourceText(L"TSTDSTOREDFORM");
-  ASSERT_FALSE(text.empty());
-  TMemoryStream textStream, binary;
-  textStream.WriteBuffer(text.data(), int(text.size()));
-  textStream.SetPosition(0);
-  ObjectTextToBinary(&textStream, &binary);
-  const std::string first = Bytes(binary);
-
   TFormPtr form(new TStdStoredForm(nullptr, 0));
-  binary.SetPosition(0);
-  binary.ReadComponent(form.get());
-  TMemoryStream written;
-  written.WriteComponent(form.get());
-  EXPECT_EQ(BinaryToText(Bytes(written)), BinaryToText(first));
-  EXPECT_TRUE(Bytes(written) == first) << "binary differs";
+  const TRoundTrip trip = RoundTrip(L"TSTDSTOREDFORM", form.get());
+  ASSERT_FALSE(trip.Stored.empty());
+  EXPECT_EQ(BinaryToText(trip.Written), BinaryToText(trip.Stored));
+  EXPECT_TRUE(trip.Written == trip.Stored) << "binary differs";
 
   auto* memo = Find<TMemo>(form.get(), "Memo1");
   ASSERT_NE(memo, nullptr);
