@@ -61,6 +61,10 @@ class TCommonDialog : public TComponent {
   virtual bool Execute() = 0;
   int GetHelpContext() const { return FHelpContext; }
   void SetHelpContext(int value) { FHelpContext = value; }
+  // Kept for stored forms: the platform's dialogs have drawn themselves in three dimensions since
+  // Windows 95, so it changes nothing.
+  bool GetCtl3D() const { return FCtl3D; }
+  void SetCtl3D(bool value) { FCtl3D = value; }
   // The window of the dialog while it is up (the platform's dialog, not its child), else null.
   HWND GetHandle() const { return FHandle; }
   TNotifyEvent OnShow;
@@ -75,6 +79,7 @@ protected:
 
 private:
   int FHelpContext = 0;
+  bool FCtl3D = true;
 };
 
 // The VCL's open options, in its order; each but ofOldStyleDialog is one OFN_* flag. The dialog is

@@ -14,6 +14,7 @@ VCL_IMPLEMENT_ENUM(TOpenOption, "ofReadOnly", "ofOverwritePrompt", "ofHideReadOn
 
 VCL_PUBLISHED(TCommonDialog)
 {
+  p.Property("Ctl3D", &TCommonDialog::GetCtl3D, &TCommonDialog::SetCtl3D).Default(true);
   p.Property("HelpContext", &TCommonDialog::GetHelpContext, &TCommonDialog::SetHelpContext).Default(0);
   p.Property("OnClose", &TCommonDialog::OnClose, &TCommonDialog::OnClose);
   p.Property("OnShow", &TCommonDialog::OnShow, &TCommonDialog::OnShow);

@@ -336,61 +336,16 @@ std::string Written(TComponent* form)
 }
 }  // namespace
 
-TEST(ComCtrlsStoredForm, EveryPropertyReadsAndTheCycleKeepsTheBytes)
+TEST(ComCtrlsStoredForm, TheCycleKeepsWhatTheProgramAdds)
 {
   std::unique_ptr<TComCtrlsForm, FormDeleter> form(new TComCtrlsForm(nullptr));
+  // Every stored value is read back by the stored-controls test; here the cycle carries what the
+  // program adds: images in the list's bitmap and a node text longer than the format holds.
   TImageList* images = form->ImageList1;
   ASSERT_NE(images, nullptr);
-  EXPECT_EQ(images->GetWidth(), 12);
-  EXPECT_EQ(images->GetHeight(), 10);
-  EXPECT_FALSE(images->GetMasked());
-  EXPECT_EQ(images->GetBkColor(), clYellow);
-  EXPECT_EQ(images->GetBlendColor(), clRed);
-  EXPECT_EQ(images->GetDrawingStyle(), dsTransparent);
-  EXPECT_EQ(images->GetImageType(), itMask);
-  EXPECT_EQ(images->GetAllocBy(), 8);
-  EXPECT_TRUE(bool(images->OnChange));
-  TTreeView* tree = form->TreeView1;
-  ASSERT_NE(tree, nullptr);
-  EXPECT_TRUE(tree->GetAutoExpand());
-  EXPECT_EQ(tree->GetBorderStyle(), bsNone);
-  EXPECT_EQ(tree->GetChangeDelay(), 50);
-  EXPECT_FALSE(tree->GetHideSelection());
-  EXPECT_TRUE(tree->GetHotTrack());
-  EXPECT_EQ(tree->GetImages(), images);
-  EXPECT_EQ(tree->GetStateImages(), images);
-  EXPECT_EQ(tree->GetIndent(), 25);
-  EXPECT_TRUE(tree->GetReadOnly());
-  EXPECT_TRUE(tree->GetRightClickSelect());
-  EXPECT_TRUE(tree->GetRowSelect());
-  EXPECT_FALSE(tree->GetShowButtons());
-  EXPECT_FALSE(tree->GetShowLines());
-  EXPECT_FALSE(tree->GetShowRoot());
-  EXPECT_EQ(tree->GetSortType(), stText);
-  EXPECT_FALSE(tree->GetToolTips());
-  EXPECT_EQ(tree->GetBiDiMode(), bdRightToLeft);
-  EXPECT_TRUE(bool(tree->OnChange));
-  EXPECT_TRUE(bool(tree->OnExpanding));
-  EXPECT_TRUE(bool(tree->OnDeletion));
-  // Items.Data: Music (1, 2, state 1) holding Song (3, 4, state 2, overlay 0).
-  TTreeNode* music = tree->GetItems()->GetFirstNode();
+  TTreeNode* music = form->TreeView1->GetItems()->GetFirstNode();
   ASSERT_NE(music, nullptr);
-  struct Case {
-    TTreeNode* node;
-    const char* text;
-    int image, selected, state, overlay, count;
-  } cases[] = {{music, "Music", 1, 2, 1, -1, 1}, {music->getFirstChild(), "Song", 3, 4, 2, 0, 0}};
-  for (const Case& c : cases) {
-    ASSERT_NE(c.node, nullptr) << c.text;
-    EXPECT_EQ(c.node->GetText(), AnsiString(c.text));
-    EXPECT_EQ(c.node->GetImageIndex(), c.image) << c.text;
-    EXPECT_EQ(c.node->GetSelectedIndex(), c.selected) << c.text;
-    EXPECT_EQ(c.node->GetStateIndex(), c.state) << c.text;
-    EXPECT_EQ(c.node->GetOverlayIndex(), c.overlay) << c.text;
-    EXPECT_EQ(c.node->GetCount(), c.count) << c.text;
-    EXPECT_EQ(c.node->GetData(), nullptr) << c.text;
-  }
-  EXPECT_EQ(tree->GetItems()->GetCount(), 2);
+  TTreeView* tree = form->TreeView1;
   // Images too, so that the image list's Bitmap goes through the cycle.
   TBitmap cell;
   cell.SetSize(24, 10);
