@@ -430,7 +430,8 @@ private:
   void ReleaseBuddy();
   void SetStyleFlag(bool& flag, bool value);
   TWinControl* FAssociate = nullptr;
-  TRect FBuddyBounds;
+  TRect FBuddyBounds;      // the buddy before the platform narrowed it
+  TRect FBuddyNarrowedTo;  // and after
   bool FBuddyNarrowed = false;  // the platform took the button's width from the buddy
   TUDAlignButton FAlignButton = udRight;
   int FMin = 0;

@@ -289,8 +289,9 @@ void TCustomUpDown::CreateWnd()
 }
 
 // The platform places the button beside the buddy and narrows the buddy by the button's width. A
-// window made again (a new BiDiMode) attaches again: the buddy first gets back the bounds it had
-// before it was narrowed, so that it is not narrowed twice.
+// window made again (a new BiDiMode) attaches again: the buddy first gets back the width it had
+// before it was narrowed, so that it is not narrowed twice. What the platform did is undone where the
+// buddy is now: it may have been moved since (its parent's children flipped to the other side).
 void TCustomUpDown::AttachBuddy()
 {
   if (!HandleAllocated() || !FAssociate) return;
@@ -298,6 +299,7 @@ void TCustomUpDown::AttachBuddy()
   FBuddyBounds = FAssociate->GetBoundsRect();
   FBuddyNarrowed = true;
   SendMessageW(GetHandle(), UDM_SETBUDDY, WPARAM(FAssociate->GetHandle()), 0);
+  FBuddyNarrowedTo = FAssociate->GetBoundsRect();
   SendMessageW(GetHandle(), UDM_SETPOS32, 0, LPARAM(FPosition));
 }
 
@@ -305,7 +307,11 @@ void TCustomUpDown::ReleaseBuddy()
 {
   if (!FBuddyNarrowed || !FAssociate) return;
   FBuddyNarrowed = false;
-  FAssociate->SetBoundsRect(FBuddyBounds);
+  const TRect now = FAssociate->GetBoundsRect();
+  FAssociate->SetBoundsRect(TRect(now.Left - (FBuddyNarrowedTo.Left - FBuddyBounds.Left),
+                                  now.Top - (FBuddyNarrowedTo.Top - FBuddyBounds.Top),
+                                  now.Right + (FBuddyBounds.Right - FBuddyNarrowedTo.Right),
+                                  now.Bottom + (FBuddyBounds.Bottom - FBuddyNarrowedTo.Bottom)));
 }
 
 void TCustomUpDown::SetAssociate(TWinControl* value)

@@ -157,6 +157,14 @@ void TControl::ReadState(TReader* reader)
     throw;
   }
   FControlState >> csReadingState;
+  // The parent took this control in while reading and told it nothing: what it takes from the
+  // parent is taken now that its own stored values are known.
+  if (FParent) {
+    Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    Perform(CM_PARENTFONTCHANGED, 0, 0);
+    Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+  }
 }
 
 void TControl::Loaded()

@@ -460,6 +460,10 @@ class TWinControl : public TControl {
   void EnableAlign();
   bool AlignDisabled() const { return FAlignLevel > 0; }
   void Realign();
+  // Mirrors the children across the client width (alLeft and alRight trade places, so do akLeft and
+  // akRight), and with allLevels the children's children too: a form laid out for one reading
+  // direction shown in the other.
+  virtual void FlipChildren(bool allLevels);
 
   void SetBounds(int left, int top, int width, int height) override;
   TRect GetClientRect() const override;
@@ -496,6 +500,8 @@ protected:
   virtual void PaintWindow(HDC dc);
   void PaintHandler(TWMPaint& message);
   virtual void AlignControls(TControl* control, TRect& rect);
+  // The one level of FlipChildren.
+  virtual void DoFlipChildren();
   virtual void AdjustClientRect(TRect&) {}
   virtual bool DoKeyDown(TWMKey& message);
   virtual bool DoKeyPress(TWMKey& message);

@@ -69,3 +69,41 @@ void AlignChildren(TWinControl* parent, TControl* control, TRect& rect)
 }
 
 }  // namespace vcl_detail
+
+void TWinControl::FlipChildren(bool allLevels)
+{
+  if (GetControlCount() == 0) return;
+  DisableAlign();
+  try {
+    DoFlipChildren();
+    if (allLevels)
+      for (int i = 0; i < GetControlCount(); ++i)
+        if (auto* child = dynamic_cast<TWinControl*>(GetControl(i))) child->FlipChildren(true);
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+  // Everything moved: the whole window is painted again, children included.
+  if (HandleAllocated()) RedrawWindow(GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void TWinControl::DoFlipChildren()
+{
+  const int width = GetClientWidth();
+  for (int i = 0; i < GetControlCount(); ++i) {
+    TControl* control = GetControl(i);
+    control->SetLeft(width - control->GetLeft() - control->GetWidth());
+    if (control->GetAlign() == alLeft)
+      control->SetAlign(alRight);
+    else if (control->GetAlign() == alRight)
+      control->SetAlign(alLeft);
+    TAnchors anchors = control->GetAnchors();
+    const bool left = anchors.Contains(akLeft), right = anchors.Contains(akRight);
+    if (left != right) {
+      if (left) anchors >> akLeft << akRight;
+      else anchors >> akRight << akLeft;
+      control->SetAnchors(anchors);
+    }
+  }
+}

@@ -1,0 +1,18 @@
+// controlsdemo [--ltr]: the controls demo form, Hebrew first; --ltr shows it left to right.
+#include <windows.h>
+
+#include "ControlsDemo.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+  try {
+    Application->Initialize();
+    TControlsDemo* demo = nullptr;
+    Application->CreateForm(TControlsDemo::StaticClass(), &demo);
+    if (ParamCount() >= 1 && ParamStr(1) == AnsiString("--ltr")) demo->SetRightToLeft(false);
+    Application->Run();
+  } catch (Exception& e) {
+    Application->ShowException(&e);
+  }
+  return 0;
+}
