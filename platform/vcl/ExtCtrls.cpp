@@ -75,6 +75,8 @@ VCL_PUBLISHED(TTimer)
 static TUnitInit ExtCtrlsUnitInit("ExtCtrls", [] {
   RegisterClasses({TPanel::StaticClass(), TBevel::StaticClass(), TShape::StaticClass(), TPaintBox::StaticClass(),
                    TImage::StaticClass(), TTimer::StaticClass(), TRadioGroup::StaticClass()});
+  RegisterClass(TSplitter::StaticClass());
+  RegisterClass(TControlBar::StaticClass());
 });
 
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, int width)

@@ -1,7 +1,9 @@
-// ExtCtrls: panels with bevels, bevels, shapes, paint boxes, images and timers.
+// ExtCtrls: panels with bevels, bevels, shapes, paint boxes, images, timers, radio groups,
+// splitters and control bars.
 //
 // Bodies: ExtCtrls.cpp (Frame3D, TCustomPanel, TBevel, TShape, TPaintBox, TTimer, the unit's
-// registration), ExtCtrlsImage.cpp (TImage), ExtCtrlsRadio.cpp (TCustomRadioGroup).
+// registration), ExtCtrlsImage.cpp (TImage), ExtCtrlsRadio.cpp (TCustomRadioGroup),
+// ExtCtrlsSplitter.cpp (TSplitter), ExtCtrlsBar.cpp (TCustomControlBar).
 //
 // Enumerator names are the VCL's. TBevelShape (bsBox...), TBevelStyle (bsLowered, bsRaised), the
 // form's TFormBorderStyle (bsNone...), TBrushStyle (bsSolid...) and Buttons' TButtonState (bsUp...)
@@ -226,4 +228,178 @@ private:
 class TRadioGroup : public TCustomRadioGroup {
   VCL_DECLARE_CLASS(TRadioGroup, TCustomRadioGroup)
   explicit TRadioGroup(TOwnerArg owner) : TCustomRadioGroup(owner) {}
+};
+
+// ---------------------------------------------------------------------------------------------------
+// A splitter (ExtCtrlsSplitter.cpp): a bar aligned beside the control it resizes. Pressing it finds
+// that neighbour (aligned the same way, its edge at the splitter's), dragging resizes it live
+// (rsUpdate) or on release behind an inverted line (rsLine, rsPattern) or none (rsNone). The size
+// keeps MinSize on both sides; AutoSnap collapses the neighbour when dragged below half of it; Escape
+// cancels the drag.
+enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+VCL_DECLARE_ENUM(TResizeStyle);
+using TCanResizeEvent = TClosure<void(TObject* Sender, int& NewSize, bool& Accept)>;
+
+class TSplitter : public TGraphicControl {
+  VCL_DECLARE_CLASS(TSplitter, TGraphicControl)
+  explicit TSplitter(TOwnerArg owner);
+  ~TSplitter() override;
+  void BeforeDestruction() override;
+  VCL_PARENT_STORED_PREDICATES
+  bool GetAutoSnap() const { return FAutoSnap; }
+  void SetAutoSnap(bool value) { FAutoSnap = value; }
+  bool GetBeveled() const { return FBeveled; }
+  void SetBeveled(bool value);
+  int GetMinSize() const { return FMinSize; }
+  void SetMinSize(int value);
+  TResizeStyle GetResizeStyle() const { return FResizeStyle; }
+  void SetResizeStyle(TResizeStyle value) { FResizeStyle = value; }
+  // While a drag is under way: the control being resized, else null.
+  TControl* SizingControl() const;
+  TCanResizeEvent OnCanResize;
+  TNotifyEvent OnMoved;
+  TNotifyEvent OnPaint;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void RequestAlign() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void Dispatch(void* message) override;
+  virtual bool CanResize(int& newSize);
+  // Ends a drag: with apply the last size is given to the neighbour, else the first one is put back.
+  void StopSizing(bool apply);
+
+private:
+  struct TSizing;
+  friend struct TSizing;
+  TControl* FindNeighbour() const;
+  bool Horizontal() const { return GetAlign() == alLeft || GetAlign() == alRight; }
+  int MaxSizeFor(const TControl* neighbour) const;
+  int SizeAt(int x, int y) const;
+  TRect LineRect(const TControl* neighbour, int size) const;
+  void ApplySize(TControl* neighbour, int size);
+  bool FAutoSnap = true;
+  bool FBeveled = false;
+  int FMinSize = 30;
+  TResizeStyle FResizeStyle = rsPattern;
+  std::unique_ptr<TSizing> FSizing;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// A control bar (ExtCtrlsBar.cpp): each child is a band, a raised frame with a grip before the
+// control, laid out in rows of RowSize (a taller band takes as many rows as it needs). Children are
+// placed into rows by their Top, in a row by their Left; dragging a band by its grip moves it within
+// its row (the others keep their order and never overlap) or into another row, below the last making
+// a new one; rows left empty close. Right to left, bands flow from the right edge with their grips
+// at their right sides. AutoDrag and DockSite are kept and stored; the bar does not float or dock
+// bands.
+enum TBandPaintOption { bpoGrabber, bpoFrame };
+VCL_DECLARE_ENUM(TBandPaintOption);
+using TBandPaintOptions = Set<TBandPaintOption, bpoGrabber, bpoFrame>;
+using TBandDragEvent = TClosure<void(TObject* Sender, TControl* Control, bool& Drag)>;
+using TBandInfoEvent =
+    TClosure<void(TObject* Sender, TControl* Control, TRect& Insets, int& PreferredSize, int& RowCount)>;
+using TBandMoveEvent = TClosure<void(TObject* Sender, TControl* Control, TRect& ARect)>;
+using TBandPaintEvent = TClosure<void(TObject* Sender, TControl* Control, TCanvas* Canvas, TRect& ARect,
+                                      TBandPaintOptions& Options)>;
+
+class TCustomControlBar : public TCustomControl {
+  VCL_DECLARE_CLASS(TCustomControlBar, TCustomControl)
+  explicit TCustomControlBar(TOwnerArg owner);
+  ~TCustomControlBar() override;
+  VCL_PARENT_STORED_PREDICATES
+  bool GetAutoDrag() const { return FAutoDrag; }
+  void SetAutoDrag(bool value) { FAutoDrag = value; }
+  bool GetAutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool value);
+  TPanelBevel GetBevelInner() const { return FBevelInner; }
+  void SetBevelInner(TPanelBevel value);
+  TPanelBevel GetBevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TPanelBevel value);
+  int GetBevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(int value);
+  bool GetDockSite() const { return FDockSite; }
+  void SetDockSite(bool value) { FDockSite = value; }
+  TPicture* GetPicture() const { return FPicture.get(); }
+  void SetPicture(TPicture* value) { FPicture->Assign(value); }
+  int GetRowSize() const { return FRowSize; }
+  void SetRowSize(int value);
+  bool GetRowSnap() const { return FRowSnap; }
+  void SetRowSnap(bool value) { FRowSnap = value; }
+
+  // The layout last made: rows from the top, the row of a band (-1 for a control that is none), the
+  // band's frame and its grip in client coordinates.
+  int GetRowCount() const { return int(FRows.size()); }
+  int GetBandRow(const TControl* control) const;
+  TRect GetBandRect(const TControl* control) const;
+  TRect GetGripRect(const TControl* control) const;
+  // The band being dragged, else null.
+  TControl* DraggingBand() const { return FDrag.Control; }
+
+  TBandDragEvent OnBandDrag;
+  TBandInfoEvent OnBandInfo;
+  TBandMoveEvent OnBandMove;
+  TBandPaintEvent OnBandPaint;
+  TNotifyEvent OnPaint;
+
+protected:
+  // The bands already flow from the reading direction's leading edge: turning the direction lays
+  // them out again, so flipping leaves them be (their own children still flip).
+  void DoFlipChildren() override {}
+  void AlignControls(TControl* control, TRect& rect) override;
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void Dispatch(void* message) override;
+  virtual void PaintBand(TControl* control, TRect rect);
+
+private:
+  struct TBand {
+    TControl* Control = nullptr;
+    TRect Rect;    // the frame, client coordinates
+    TRect Insets;  // from the frame to the control
+    int Row = 0;
+    // Where the band asked to be (its row key and distance from the leading edge) and where the
+    // layout put its control: a band pushed along by another goes back when room is made, until the
+    // program or the user moves it.
+    int Key = 0;
+    int Lead = 0;
+    TPoint Placed;
+  };
+  struct TRow {
+    int Top = 0;
+    int Height = 0;
+  };
+  struct TDragState {
+    TControl* Control = nullptr;
+    TPoint Offset;  // the mouse from the band's top-left corner
+    bool Moving = false;
+  };
+  const TBand* FindBand(const TControl* control) const;
+  TRect BandArea() const;
+  void Changed();
+  void PictureChanged(TObject* sender);
+  void DragTo(int x, int y, bool drop);
+  void EndDrag();
+  bool FAutoDrag = true;
+  bool FAutoSize = false;
+  TPanelBevel FBevelInner = bvRaised;
+  TPanelBevel FBevelOuter = bvLowered;
+  int FBevelWidth = 1;
+  bool FDockSite = false;
+  int FRowSize = 26;
+  bool FRowSnap = true;
+  std::unique_ptr<TPicture> FPicture;
+  std::vector<TBand> FBands;
+  std::vector<TRow> FRows;
+  TDragState FDrag;
+};
+
+class TControlBar : public TCustomControlBar {
+  VCL_DECLARE_CLASS(TControlBar, TCustomControlBar)
+  explicit TControlBar(TOwnerArg owner) : TCustomControlBar(owner) {}
 };

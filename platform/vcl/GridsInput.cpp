@@ -1,0 +1,566 @@
+// Grids: keys, mouse, sizing of columns and rows, and the in-place editor.
+#include "Grids.h"
+#include "GridsAxis.h"
+
+#include <algorithm>
+
+VCL_IMPLEMENT_CLASS(TInplaceEdit)
+
+namespace {
+
+// How near a line (in pixels, either side) the mouse sizes its column or row.
+constexpr int SizingZone = 3;
+
+}  // namespace
+
+// ===================================================================================================
+// Messages
+void TCustomGrid::Dispatch(void* raw)
+{
+  TMessage& message = *static_cast<TMessage*>(raw);
+  switch (message.Msg) {
+    case WM_GETDLGCODE:
+      message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+      if (FOptions.Contains(goTabs)) message.Result |= DLGC_WANTTAB;
+      if (FOptions.Contains(goEditing)) message.Result |= DLGC_WANTALLKEYS;
+      return;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (message.LParam == 0) {
+        ScrollMessage(message.Msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(message.WParam));
+        message.Result = 0;
+        return;
+      }
+      break;
+    case WM_SIZE:
+      TCustomControl::Dispatch(raw);
+      UpdateScrollBars();
+      MoveTopLeft(std::min(FTopLeft.X, MaxLeftCol()), std::min(FTopLeft.Y, MaxTopRow()));
+      UpdateEditorPlace();
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TCustomControl::Dispatch(raw);
+      InvalidateGridRect(GetSelection());
+      return;
+    case WM_SETCURSOR:
+      if (LOWORD(message.LParam) == HTCLIENT && FGridState == gsNormal) {
+        POINT at;
+        GetCursorPos(&at);
+        ::ScreenToClient(GetHandle(), &at);
+        TGridState state;
+        int index, start;
+        if (CalcSizingState(at.x, at.y, state, index, start)) {
+          ::SetCursor(LoadCursorW(nullptr, state == gsColSizing ? IDC_SIZEWE : IDC_SIZENS));
+          message.Result = TRUE;
+          return;
+        }
+      }
+      break;
+    case WM_CHAR:
+      // Text beyond ASCII has no single-byte key press: it starts the editor here.
+      if (message.WParam >= 0x80 && FOptions.Contains(goEditing) && !GetEditorMode()) {
+        const wchar_t typed[2] = {wchar_t(message.WParam), 0};
+        const AnsiString text(Utf16ToUtf8(typed));
+        StartEditing(&text);
+        message.Result = 0;
+        return;
+      }
+      break;
+    case WM_CANCELMODE:
+      if (FGridState == gsColSizing || FGridState == gsRowSizing) DrawSizingLine();
+      FGridState = gsNormal;
+      break;
+    default: break;
+  }
+  TCustomControl::Dispatch(raw);
+}
+
+void TCustomGrid::DoExit()
+{
+  TCustomControl::DoExit();
+  if (!FOptions.Contains(goAlwaysShowEditor)) HideEditor();
+}
+
+// ===================================================================================================
+// Keys
+void TCustomGrid::KeyDown(WORD& key, TShiftState shift)
+{
+  TCustomControl::KeyDown(key, shift);
+  if (key == 0) return;
+  WORD visual = key;
+  if (UseRightToLeftAlignment()) {
+    if (visual == VK_LEFT) visual = VK_RIGHT;
+    else if (visual == VK_RIGHT) visual = VK_LEFT;
+  }
+  const bool ctrl = shift.Contains(ssCtrl);
+  const bool rowSelect = FOptions.Contains(goRowSelect);
+  TGridCoord target = FCurrent;
+  const int lastCol = FColCount - 1, lastRow = FRowCount - 1;
+  const int pageRows = std::max(GetVisibleRowCount(), 1);
+  bool handled = true;
+  switch (visual) {
+    case VK_UP: --target.Y; break;
+    case VK_DOWN: ++target.Y; break;
+    case VK_PRIOR: target.Y -= pageRows; break;
+    case VK_NEXT: target.Y += pageRows; break;
+    case VK_LEFT:
+      if (rowSelect) SetLeftCol(FTopLeft.X - 1);
+      else --target.X;
+      break;
+    case VK_RIGHT:
+      if (rowSelect) SetLeftCol(FTopLeft.X + 1);
+      else ++target.X;
+      break;
+    case VK_HOME:
+      if (ctrl) target = TGridCoord{FFixedCols, FFixedRows};
+      else if (rowSelect) target.Y = FFixedRows;
+      else target.X = FFixedCols;
+      break;
+    case VK_END:
+      if (ctrl) target = TGridCoord{lastCol, lastRow};
+      else if (rowSelect) target.Y = lastRow;
+      else target.X = lastCol;
+      break;
+    case VK_TAB: {
+      if (!FOptions.Contains(goTabs) || ctrl) {
+        handled = false;
+        break;
+      }
+      // The next (or previous) column that is a tab stop, on to the next row at the end.
+      const int step = shift.Contains(ssShift) ? -1 : 1;
+      const int cols = FColCount - FFixedCols;
+      TGridCoord at = FCurrent;
+      for (int tries = 0; tries < cols * (FRowCount - FFixedRows); ++tries) {
+        at.X += step;
+        if (at.X > lastCol) {
+          if (at.Y == lastRow) break;
+          at = TGridCoord{FFixedCols, at.Y + 1};
+        } else if (at.X < FFixedCols) {
+          if (at.Y == FFixedRows) break;
+          at = TGridCoord{lastCol, at.Y - 1};
+        }
+        if (GetTabStops(at.X)) {
+          target = at;
+          break;
+        }
+      }
+      break;
+    }
+    case VK_F2:
+      if (FOptions.Contains(goEditing)) SetEditorMode(true);
+      else handled = false;
+      break;
+    default: handled = false; break;
+  }
+  if (!handled) return;
+  key = 0;
+  target.X = std::clamp(target.X, FFixedCols, lastCol);
+  target.Y = std::clamp(target.Y, FFixedRows, lastRow);
+  if (target == FCurrent) {
+    ClampInView(FCurrent);
+    return;
+  }
+  const bool extend = shift.Contains(ssShift) && visual != VK_TAB;
+  FocusCell(target.X, target.Y, !extend);
+}
+
+void TCustomGrid::KeyPress(char& key)
+{
+  TCustomControl::KeyPress(key);
+  if (key == 0 || !FOptions.Contains(goEditing)) return;
+  if (key == '\r') {
+    if (GetEditorMode() && !FOptions.Contains(goAlwaysShowEditor)) HideEditor();
+    else ShowEditor();
+    key = 0;
+  } else if (static_cast<unsigned char>(key) >= 0x20 && key != 0x7f) {
+    const AnsiString text(key);
+    StartEditing(&text);
+    key = 0;
+  }
+}
+
+// ===================================================================================================
+// Mouse
+bool TCustomGrid::CalcSizingState(int x, int y, TGridState& state, int& index, int& start) const
+{
+  const TAxis cols = ColAxis(), rows = RowAxis();
+  const int lx = FlipPixelX(x);
+  auto hits = [](const TAxis& axis, int pos, int& hit, int& hitStart) {
+    auto check = [&](int i) {
+      const int s = axis.Start(i);
+      if (s < 0) return false;
+      const int end = s + axis.Extent(i);
+      if (pos >= end - SizingZone && pos <= end + axis.Line + SizingZone - 1) {
+        hit = i;
+        hitStart = s;
+        return true;
+      }
+      return false;
+    };
+    // The later cell wins where zones overlap, so a cell sized to nothing can be widened again.
+    for (int i = axis.LastShown(); i >= axis.First; --i)
+      if (check(i)) return true;
+    for (int i = axis.Fixed - 1; i >= 0; --i)
+      if (check(i)) return true;
+    return false;
+  };
+  if (FOptions.Contains(goColSizing) && y < rows.FixedBoundary() && hits(cols, lx, index, start)) {
+    state = gsColSizing;
+    return true;
+  }
+  if (FOptions.Contains(goRowSizing) && lx < cols.FixedBoundary() && hits(rows, y, index, start)) {
+    state = gsRowSizing;
+    return true;
+  }
+  return false;
+}
+
+// The line that shows where a sized column or row will end; drawn again, it goes.
+void TCustomGrid::DrawSizingLine()
+{
+  if (!HandleAllocated()) return;
+  HDC dc = GetDC(GetHandle());
+  if (!dc) return;
+  const int width = std::max(FGridLineWidth, 1);
+  const TRect line = FGridState == gsColSizing
+                         ? FlipRect(TRect(FSizingPos, 0, FSizingPos + width, GetClientHeight()))
+                         : TRect(0, FSizingPos, GetClientWidth(), FSizingPos + width);
+  PatBlt(dc, line.Left, line.Top, line.Width(), line.Height(), DSTINVERT);
+  ReleaseDC(GetHandle(), dc);
+  FSizingLineShown = !FSizingLineShown;
+}
+
+void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+  if (CanFocus() && !Focused() && !(FInplaceEdit && FInplaceEdit->Focused())) SetFocus();
+  if (button == mbLeft && !shift.Contains(ssDouble)) {
+    TGridState sizing;
+    int index, start;
+    if (CalcSizingState(x, y, sizing, index, start)) {
+      HideEditor();
+      FGridState = sizing;
+      FSizingIndex = index;
+      FSizingStart = start;
+      FSizingPos = sizing == gsColSizing ? FlipPixelX(x) : y;
+      FSizingLineShown = false;
+      DrawSizingLine();
+    } else {
+      const TGridCoord hit = MouseCoord(x, y);
+      if (hit.X >= FFixedCols && hit.Y >= FFixedRows) {
+        if (FOptions.Contains(goEditing)) {
+          if (hit == FCurrent) ShowEditor();
+          else FocusCell(hit.X, hit.Y, true);
+        } else {
+          FGridState = gsSelecting;
+          if (shift.Contains(ssShift) && FOptions.Contains(goRangeSelect)) {
+            const TGridRect old = GetSelection();
+            FAnchor = hit;
+            SelectionMoved(old);
+          } else {
+            MoveCurrent(hit.X, hit.Y, true, true);
+          }
+        }
+      }
+    }
+  }
+  TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
+{
+  switch (FGridState) {
+    case gsSelecting: {
+      if (!FOptions.Contains(goRangeSelect)) {
+        const TGridCoord hit = MouseCoord(x, y);
+        if (hit.X >= FFixedCols && hit.Y >= FFixedRows && !(hit == FCurrent)) MoveCurrent(hit.X, hit.Y, true, true);
+        break;
+      }
+      // Past an edge the selection goes on into the cells scrolled away there, one per move.
+      const TAxis cols = ColAxis(), rows = RowAxis();
+      auto along = [](const TAxis& axis, int pos, int at) {
+        if (pos >= axis.Client) return std::min(axis.LastShown() + 1, axis.Count - 1);
+        if (pos < axis.FixedBoundary()) return std::max(axis.First - 1, axis.Fixed);
+        const int cell = axis.CellAt(pos);
+        return cell < 0 ? at : cell;
+      };
+      TGridCoord to{along(cols, FlipPixelX(x), FAnchor.X), along(rows, y, FAnchor.Y)};
+      if (FOptions.Contains(goRowSelect)) to.X = FColCount - 1;
+      if (!(to == FAnchor)) {
+        const TGridRect old = GetSelection();
+        FAnchor = to;
+        ClampInView(to);
+        SelectionMoved(old);
+      }
+      break;
+    }
+    case gsColSizing:
+    case gsRowSizing:
+      if (FSizingLineShown) DrawSizingLine();
+      FSizingPos = std::max(FGridState == gsColSizing ? FlipPixelX(x) : y, FSizingStart);
+      DrawSizingLine();
+      break;
+    default: break;
+  }
+  TCustomControl::MouseMove(shift, x, y);
+}
+
+void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+  const TGridState state = FGridState;
+  FGridState = gsNormal;
+  if (state == gsColSizing || state == gsRowSizing) {
+    if (FSizingLineShown) DrawSizingLine();
+    const int size = std::max((state == gsColSizing ? FlipPixelX(x) : y) - FSizingStart, 0);
+    if (state == gsColSizing) SetColWidths(FSizingIndex, size);
+    else SetRowHeights(FSizingIndex, size);
+  } else if (state == gsSelecting) {
+    Click();
+  }
+  TCustomControl::MouseUp(button, shift, x, y);
+}
+
+bool TCustomGrid::DoMouseWheelDown(TShiftState shift, const TPoint& mousePos)
+{
+  if (TCustomControl::DoMouseWheelDown(shift, mousePos)) return true;
+  if (FCurrent.Y < FRowCount - 1) SetRow(FCurrent.Y + 1);
+  return true;
+}
+
+bool TCustomGrid::DoMouseWheelUp(TShiftState shift, const TPoint& mousePos)
+{
+  if (TCustomControl::DoMouseWheelUp(shift, mousePos)) return true;
+  if (FCurrent.Y > FFixedRows) SetRow(FCurrent.Y - 1);
+  return true;
+}
+
+// ===================================================================================================
+// Moving columns and rows
+void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
+{
+  if (fromIndex < 0 || toIndex < 0 || fromIndex >= FColCount || toIndex >= FColCount)
+    throw EInvalidOperation("Grid index out of range");
+  if (fromIndex == toIndex) return;
+  HideEditor();
+  auto move = [&](auto& sizes, auto fill) {
+    if (sizes.empty()) return;
+    sizes.resize(size_t(FColCount), fill);
+    auto value = sizes[size_t(fromIndex)];
+    sizes.erase(sizes.begin() + fromIndex);
+    sizes.insert(sizes.begin() + toIndex, value);
+  };
+  move(FColWidths, FDefaultColWidth);
+  move(FTabStops, true);
+  ColumnMoved(fromIndex, toIndex);
+  Invalidate();
+  UpdateScrollBars();
+}
+
+void TCustomGrid::MoveRow(int fromIndex, int toIndex)
+{
+  if (fromIndex < 0 || toIndex < 0 || fromIndex >= FRowCount || toIndex >= FRowCount)
+    throw EInvalidOperation("Grid index out of range");
+  if (fromIndex == toIndex) return;
+  HideEditor();
+  if (!FRowHeights.empty()) {
+    FRowHeights.resize(size_t(FRowCount), FDefaultRowHeight);
+    const int value = FRowHeights[size_t(fromIndex)];
+    FRowHeights.erase(FRowHeights.begin() + fromIndex);
+    FRowHeights.insert(FRowHeights.begin() + toIndex, value);
+  }
+  RowMoved(fromIndex, toIndex);
+  Invalidate();
+  UpdateScrollBars();
+}
+
+void TCustomGrid::ColumnMoved(int, int) {}
+void TCustomGrid::RowMoved(int, int) {}
+
+// ===================================================================================================
+// The in-place editor, as the grid drives it
+bool TCustomGrid::CanEditShow() const
+{
+  return FOptions.Contains(goEditing) && !FOptions.Contains(goRowSelect) && FCurrent.X >= FFixedCols &&
+         FCurrent.Y >= FFixedRows;
+}
+
+AnsiString TCustomGrid::GetEditText(int, int) { return AnsiString(); }
+void TCustomGrid::SetEditText(int, int, const AnsiString&) {}
+
+bool TCustomGrid::GetEditorMode() const { return FEditorMode && FInplaceEdit && FInplaceEdit->IsShowing(); }
+
+void TCustomGrid::SetEditorMode(bool value)
+{
+  if (value) ShowEditor();
+  else HideEditor();
+}
+
+void TCustomGrid::ShowEditor() { StartEditing(nullptr); }
+
+void TCustomGrid::StartEditing(const AnsiString* firstText)
+{
+  if (!HandleAllocated() || !CanEditShow()) return;
+  ClampInView(FCurrent);
+  const TRect place = CellRect(FCurrent.X, FCurrent.Y);
+  if (place.Right <= place.Left || place.Bottom <= place.Top) return;
+  if (!FInplaceEdit) {
+    FInplaceEdit = new TInplaceEdit(this);
+    FInplaceEdit->FGrid = this;
+    FInplaceEdit->SetParent(this);
+  }
+  if (!GetEditorMode() || !(FEditCell == FCurrent)) {
+    FEditCell = FCurrent;
+    FEditOriginal = GetEditText(FCurrent.X, FCurrent.Y);
+    FInplaceEdit->FShowing = false;  // no change is told while the cell's own text goes in
+    FInplaceEdit->SetReadOnly(!CanEditModify());
+    FInplaceEdit->SetText(FEditOriginal);
+  }
+  FEditorMode = true;
+  FInplaceEdit->Move(place);
+  if (Focused() || FInplaceEdit->Focused() || GetParentForm(this) == nullptr) FInplaceEdit->SetFocus();
+  else if (CanFocus()) FInplaceEdit->SetFocus();
+  if (firstText && CanEditModify()) {
+    FInplaceEdit->SetText(*firstText);
+    FInplaceEdit->SetSelStart(int(Utf8ToUtf16(firstText->c_str()).size()));
+  } else {
+    FInplaceEdit->SelectAll();
+  }
+  InvalidateCell(FCurrent.X, FCurrent.Y);
+}
+
+void TCustomGrid::UpdateText()
+{
+  if (FInplaceEdit && FInplaceEdit->IsShowing() && FEditCell.X >= 0 && CanEditModify())
+    SetEditText(FEditCell.X, FEditCell.Y, FInplaceEdit->GetText());
+}
+
+void TCustomGrid::HideEditor()
+{
+  if (!FInplaceEdit || !FInplaceEdit->IsShowing()) {
+    FEditorMode = false;
+    return;
+  }
+  UpdateText();
+  const bool hadFocus = FInplaceEdit->Focused();
+  FInplaceEdit->Hide();
+  FEditorMode = false;
+  const TGridCoord cell = FEditCell;
+  FEditCell = TGridCoord{-1, -1};
+  if (hadFocus && CanFocus()) SetFocus();
+  InvalidateCell(cell.X, cell.Y);
+}
+
+// After a move, a scroll or a new size the editor sits over its cell again; with goAlwaysShowEditor
+// it follows the current cell.
+void TCustomGrid::UpdateEditorPlace()
+{
+  if (!FInplaceEdit || !FInplaceEdit->IsShowing()) {
+    if (FOptions.Contains(goAlwaysShowEditor) && FOptions.Contains(goEditing) && FEditorMode) StartEditing(nullptr);
+    return;
+  }
+  if (!(FEditCell == FCurrent)) {
+    UpdateText();
+    FInplaceEdit->Hide();
+    FEditCell = TGridCoord{-1, -1};
+    StartEditing(nullptr);
+    return;
+  }
+  const TRect place = CellRect(FEditCell.X, FEditCell.Y);
+  if (place.Right <= place.Left || place.Bottom <= place.Top) HideEditor();
+  else FInplaceEdit->Move(place);
+}
+
+// ===================================================================================================
+// TInplaceEdit
+TInplaceEdit::TInplaceEdit(TOwnerArg owner) : TCustomEdit(owner)
+{
+  SetBorderStyle(bsNone);
+  SetAutoSelect(false);
+  SetTabStop(false);
+  SetVisible(false);
+}
+
+void TInplaceEdit::CreateParams(TCreateParams& params)
+{
+  TCustomEdit::CreateParams(params);
+  params.Style |= ES_AUTOHSCROLL;
+}
+
+void TInplaceEdit::Move(const TRect& rect)
+{
+  SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+  FShowing = true;
+  SetVisible(true);
+  BringToFront();
+  if (HandleAllocated()) SendMessageW(GetHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(2, 2));
+}
+
+void TInplaceEdit::Hide()
+{
+  FShowing = false;
+  SetVisible(false);
+}
+
+void TInplaceEdit::Dispatch(void* raw)
+{
+  TMessage& message = *static_cast<TMessage*>(raw);
+  if (message.Msg == WM_GETDLGCODE) {
+    message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+    if (FGrid && FGrid->GetOptions().Contains(goTabs)) message.Result |= DLGC_WANTTAB;
+    return;
+  }
+  TCustomEdit::Dispatch(raw);
+}
+
+// Keys that move between cells go to the grid: up and down always, left and right when the caret
+// is at the edge they point past.
+void TInplaceEdit::KeyDown(WORD& key, TShiftState shift)
+{
+  TCustomEdit::KeyDown(key, shift);
+  if (key == 0 || !FGrid) return;
+  auto toGrid = [&] {
+    FGrid->KeyDown(key, shift);
+    key = 0;
+  };
+  switch (key) {
+    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: toGrid(); break;
+    case VK_TAB:
+      if (FGrid->GetOptions().Contains(goTabs)) toGrid();
+      break;
+    case VK_LEFT:
+    case VK_RIGHT: {
+      if (shift.Contains(ssShift) || GetSelLength() != 0) break;
+      const int length = int(Utf8ToUtf16(GetText().c_str()).size());
+      // Right to left the caret's start is at the right.
+      const bool towardsStart = (key == VK_LEFT) != UseRightToLeftAlignment();
+      if ((towardsStart && GetSelStart() == 0) || (!towardsStart && GetSelStart() == length)) toGrid();
+      break;
+    }
+    case VK_ESCAPE: {
+      // The cell gets back what it held when editing began.
+      SetText(FGrid->FEditOriginal);
+      FGrid->HideEditor();
+      key = 0;
+      break;
+    }
+    default: break;
+  }
+}
+
+void TInplaceEdit::KeyPress(char& key)
+{
+  TCustomEdit::KeyPress(key);
+  if (!FGrid) return;
+  if (key == '\r') {
+    FGrid->KeyPress(key);
+    key = 0;
+  } else if (key == '\t' || key == 27) {
+    key = 0;  // handled as keys; no beep for them
+  }
+}
+
+void TInplaceEdit::Change()
+{
+  TCustomEdit::Change();
+  if (FShowing && FGrid) FGrid->UpdateText();
+}
