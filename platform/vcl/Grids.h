@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "Mask.h"
 #include "StdCtrls.h"
 
 enum TGridOption {
@@ -50,10 +51,10 @@ using TGetEditEvent = TClosure<void(TObject* Sender, int ACol, int ARow, AnsiStr
 using TSetEditEvent = TClosure<void(TObject* Sender, int ACol, int ARow, const AnsiString& Value)>;
 using TMovedEvent = TClosure<void(TObject* Sender, int FromIndex, int ToIndex)>;
 
-// The editor a grid shows over its current cell. It belongs to the grid and follows it: the grid
-// says what to edit and takes the text back when editing ends.
-class TInplaceEdit : public TCustomEdit {
-  VCL_DECLARE_CLASS(TInplaceEdit, TCustomEdit)
+// The editor a grid shows over its current cell, a masked edit when the cell has an edit mask. It
+// belongs to the grid and follows it: the grid says what to edit and takes each change.
+class TInplaceEdit : public TCustomMaskEdit {
+  VCL_DECLARE_CLASS(TInplaceEdit, TCustomMaskEdit)
   explicit TInplaceEdit(TOwnerArg owner);
   TCustomGrid* GetGrid() const { return FGrid; }
   // Places the editor over rect (the grid's client coordinates) and shows it.
@@ -171,6 +172,7 @@ protected:
   virtual bool SelectCell(int col, int row);
   virtual bool CanEditShow() const;
   virtual bool CanEditModify() const { return true; }
+  virtual AnsiString GetEditMask(int col, int row);
   virtual AnsiString GetEditText(int col, int row);
   virtual void SetEditText(int col, int row, const AnsiString& value);
   virtual void ColumnMoved(int fromIndex, int toIndex);
@@ -184,6 +186,9 @@ protected:
   void HideEditor();
   // Commits the editor's text to the cell it edits.
   void UpdateText();
+  // Raises EDBEditError (the caret on the first blank required position) while the editor's mask
+  // is not filled: the user cannot leave the cell so.
+  void ValidateEditor();
   // Moves the current cell (and with moveAnchor the selection's anchor), scrolling it into view.
   void MoveCurrent(int col, int row, bool moveAnchor, bool show);
   void FocusCell(int col, int row, bool moveAnchor);
@@ -266,6 +271,7 @@ class TCustomDrawGrid : public TCustomGrid {
 protected:
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
   bool SelectCell(int col, int row) override;
+  AnsiString GetEditMask(int col, int row) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
   void ColumnMoved(int fromIndex, int toIndex) override;

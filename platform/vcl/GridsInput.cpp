@@ -68,7 +68,7 @@ void TCustomGrid::Dispatch(void* raw)
       }
       break;
     case WM_CANCELMODE:
-      if (FGridState == gsColSizing || FGridState == gsRowSizing) DrawSizingLine();
+      if (FGridState != gsNormal && FGridState != gsSelecting && FSizingLineShown) DrawSizingLine();
       FGridState = gsNormal;
       break;
     default: break;
@@ -162,6 +162,7 @@ void TCustomGrid::KeyDown(WORD& key, TShiftState shift)
     return;
   }
   const bool extend = shift.Contains(ssShift) && visual != VK_TAB;
+  ValidateEditor();
   FocusCell(target.X, target.Y, !extend);
 }
 
@@ -170,8 +171,12 @@ void TCustomGrid::KeyPress(char& key)
   TCustomControl::KeyPress(key);
   if (key == 0 || !FOptions.Contains(goEditing)) return;
   if (key == '\r') {
-    if (GetEditorMode() && !FOptions.Contains(goAlwaysShowEditor)) HideEditor();
-    else ShowEditor();
+    if (GetEditorMode() && !FOptions.Contains(goAlwaysShowEditor)) {
+      ValidateEditor();
+      HideEditor();
+    } else {
+      ShowEditor();
+    }
     key = 0;
   } else if (static_cast<unsigned char>(key) >= 0x20 && key != 0x7f) {
     const AnsiString text(key);
@@ -223,7 +228,7 @@ void TCustomGrid::DrawSizingLine()
   HDC dc = GetDC(GetHandle());
   if (!dc) return;
   const int width = std::max(FGridLineWidth, 1);
-  const TRect line = FGridState == gsColSizing
+  const TRect line = FGridState == gsColSizing || FGridState == gsColMoving
                          ? FlipRect(TRect(FSizingPos, 0, FSizingPos + width, GetClientHeight()))
                          : TRect(0, FSizingPos, GetClientWidth(), FSizingPos + width);
   PatBlt(dc, line.Left, line.Top, line.Width(), line.Height(), DSTINVERT);
@@ -238,6 +243,7 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     TGridState sizing;
     int index, start;
     if (CalcSizingState(x, y, sizing, index, start)) {
+      ValidateEditor();
       HideEditor();
       FGridState = sizing;
       FSizingIndex = index;
@@ -247,10 +253,23 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
       DrawSizingLine();
     } else {
       const TGridCoord hit = MouseCoord(x, y);
-      if (hit.X >= FFixedCols && hit.Y >= FFixedRows) {
+      const bool colMove = FOptions.Contains(goColMoving) && hit.Y >= 0 && hit.Y < FFixedRows && hit.X >= FFixedCols;
+      const bool rowMove = FOptions.Contains(goRowMoving) && hit.X >= 0 && hit.X < FFixedCols && hit.Y >= FFixedRows;
+      if (colMove || rowMove) {
+        ValidateEditor();
+        HideEditor();
+        FGridState = colMove ? gsColMoving : gsRowMoving;
+        FSizingIndex = colMove ? hit.X : hit.Y;  // what moves
+        FSizingStart = FSizingIndex;             // where it goes
+        FSizingLineShown = false;
+      } else if (hit.X >= FFixedCols && hit.Y >= FFixedRows) {
         if (FOptions.Contains(goEditing)) {
-          if (hit == FCurrent) ShowEditor();
-          else FocusCell(hit.X, hit.Y, true);
+          if (hit == FCurrent) {
+            ShowEditor();
+          } else {
+            ValidateEditor();
+            FocusCell(hit.X, hit.Y, true);
+          }
         } else {
           FGridState = gsSelecting;
           if (shift.Contains(ssShift) && FOptions.Contains(goRangeSelect)) {
@@ -294,6 +313,21 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
       }
       break;
     }
+    case gsColMoving:
+    case gsRowMoving: {
+      // The line shows where the column or row will go: before the cell under the mouse, or after
+      // it past the moved one.
+      const bool cols = FGridState == gsColMoving;
+      const TAxis axis = cols ? ColAxis() : RowAxis();
+      const int cell = axis.CellAt(cols ? FlipPixelX(x) : y);
+      if (cell < axis.Fixed) break;
+      if (FSizingLineShown) DrawSizingLine();
+      FSizingStart = cell;
+      const int start = axis.Start(cell);
+      FSizingPos = cell > FSizingIndex ? start + axis.Extent(cell) : std::max(start - axis.Line, 0);
+      DrawSizingLine();
+      break;
+    }
     case gsColSizing:
     case gsRowSizing:
       if (FSizingLineShown) DrawSizingLine();
@@ -314,6 +348,12 @@ void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     const int size = std::max((state == gsColSizing ? FlipPixelX(x) : y) - FSizingStart, 0);
     if (state == gsColSizing) SetColWidths(FSizingIndex, size);
     else SetRowHeights(FSizingIndex, size);
+  } else if (state == gsColMoving || state == gsRowMoving) {
+    if (FSizingLineShown) DrawSizingLine();
+    if (FSizingStart != FSizingIndex) {
+      if (state == gsColMoving) MoveColumn(FSizingIndex, FSizingStart);
+      else MoveRow(FSizingIndex, FSizingStart);
+    }
   } else if (state == gsSelecting) {
     Click();
   }
@@ -384,7 +424,13 @@ bool TCustomGrid::CanEditShow() const
          FCurrent.Y >= FFixedRows;
 }
 
+AnsiString TCustomGrid::GetEditMask(int, int) { return AnsiString(); }
 AnsiString TCustomGrid::GetEditText(int, int) { return AnsiString(); }
+
+void TCustomGrid::ValidateEditor()
+{
+  if (FInplaceEdit && FInplaceEdit->IsShowing()) FInplaceEdit->ValidateEdit();
+}
 void TCustomGrid::SetEditText(int, int, const AnsiString&) {}
 
 bool TCustomGrid::GetEditorMode() const { return FEditorMode && FInplaceEdit && FInplaceEdit->IsShowing(); }
@@ -413,15 +459,17 @@ void TCustomGrid::StartEditing(const AnsiString* firstText)
     FEditOriginal = GetEditText(FCurrent.X, FCurrent.Y);
     FInplaceEdit->FShowing = false;  // no change is told while the cell's own text goes in
     FInplaceEdit->SetReadOnly(!CanEditModify());
+    FInplaceEdit->SetEditMask(GetEditMask(FCurrent.X, FCurrent.Y));
     FInplaceEdit->SetText(FEditOriginal);
   }
   FEditorMode = true;
   FInplaceEdit->Move(place);
-  if (Focused() || FInplaceEdit->Focused() || GetParentForm(this) == nullptr) FInplaceEdit->SetFocus();
-  else if (CanFocus()) FInplaceEdit->SetFocus();
+  if (CanFocus()) FInplaceEdit->SetFocus();
   if (firstText && CanEditModify()) {
-    FInplaceEdit->SetText(*firstText);
-    FInplaceEdit->SetSelStart(int(Utf8ToUtf16(firstText->c_str()).size()));
+    // The key that started editing is typed into the emptied editor, mask and all.
+    FInplaceEdit->SetText(AnsiString());
+    FInplaceEdit->SetSelStart(0);
+    for (wchar_t ch : Utf8ToUtf16(firstText->c_str())) SendMessageW(FInplaceEdit->GetHandle(), WM_CHAR, WPARAM(ch), 0);
   } else {
     FInplaceEdit->SelectAll();
   }
@@ -472,7 +520,7 @@ void TCustomGrid::UpdateEditorPlace()
 
 // ===================================================================================================
 // TInplaceEdit
-TInplaceEdit::TInplaceEdit(TOwnerArg owner) : TCustomEdit(owner)
+TInplaceEdit::TInplaceEdit(TOwnerArg owner) : TCustomMaskEdit(owner)
 {
   SetBorderStyle(bsNone);
   SetAutoSelect(false);
@@ -482,7 +530,7 @@ TInplaceEdit::TInplaceEdit(TOwnerArg owner) : TCustomEdit(owner)
 
 void TInplaceEdit::CreateParams(TCreateParams& params)
 {
-  TCustomEdit::CreateParams(params);
+  TCustomMaskEdit::CreateParams(params);
   params.Style |= ES_AUTOHSCROLL;
 }
 
@@ -509,14 +557,21 @@ void TInplaceEdit::Dispatch(void* raw)
     if (FGrid && FGrid->GetOptions().Contains(goTabs)) message.Result |= DLGC_WANTTAB;
     return;
   }
-  TCustomEdit::Dispatch(raw);
+  TCustomMaskEdit::Dispatch(raw);
 }
 
 // Keys that move between cells go to the grid: up and down always, left and right when the caret
 // is at the edge they point past.
 void TInplaceEdit::KeyDown(WORD& key, TShiftState shift)
 {
-  TCustomEdit::KeyDown(key, shift);
+  if (key == VK_ESCAPE && FGrid && shift.Empty()) {
+    // The cell gets back what it held when editing began.
+    SetText(FGrid->FEditOriginal);
+    FGrid->HideEditor();
+    key = 0;
+    return;
+  }
+  TCustomMaskEdit::KeyDown(key, shift);
   if (key == 0 || !FGrid) return;
   auto toGrid = [&] {
     FGrid->KeyDown(key, shift);
@@ -530,17 +585,10 @@ void TInplaceEdit::KeyDown(WORD& key, TShiftState shift)
     case VK_LEFT:
     case VK_RIGHT: {
       if (shift.Contains(ssShift) || GetSelLength() != 0) break;
-      const int length = int(Utf8ToUtf16(GetText().c_str()).size());
-      // Right to left the caret's start is at the right.
-      const bool towardsStart = (key == VK_LEFT) != UseRightToLeftAlignment();
+      const int length = int(Utf8ToUtf16(GetEditText().c_str()).size());
+      // Right to left the caret's start is at the right (a masked editor reads left to right).
+      const bool towardsStart = (key == VK_LEFT) != (UseRightToLeftReading() && !IsMasked());
       if ((towardsStart && GetSelStart() == 0) || (!towardsStart && GetSelStart() == length)) toGrid();
-      break;
-    }
-    case VK_ESCAPE: {
-      // The cell gets back what it held when editing began.
-      SetText(FGrid->FEditOriginal);
-      FGrid->HideEditor();
-      key = 0;
       break;
     }
     default: break;
@@ -549,7 +597,7 @@ void TInplaceEdit::KeyDown(WORD& key, TShiftState shift)
 
 void TInplaceEdit::KeyPress(char& key)
 {
-  TCustomEdit::KeyPress(key);
+  TCustomMaskEdit::KeyPress(key);
   if (!FGrid) return;
   if (key == '\r') {
     FGrid->KeyPress(key);
@@ -561,6 +609,6 @@ void TInplaceEdit::KeyPress(char& key)
 
 void TInplaceEdit::Change()
 {
-  TCustomEdit::Change();
+  TCustomMaskEdit::Change();
   if (FShowing && FGrid) FGrid->UpdateText();
 }

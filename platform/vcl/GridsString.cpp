@@ -76,6 +76,13 @@ bool TCustomDrawGrid::SelectCell(int col, int row)
   return can;
 }
 
+AnsiString TCustomDrawGrid::GetEditMask(int col, int row)
+{
+  AnsiString value;
+  if (OnGetEditMask) OnGetEditMask(this, col, row, value);
+  return value;
+}
+
 AnsiString TCustomDrawGrid::GetEditText(int col, int row)
 {
   AnsiString value;

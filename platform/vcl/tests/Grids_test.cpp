@@ -25,6 +25,13 @@ class TEditLog : public TObject {
     Sets.push_back(std::to_string(col) + "," + std::to_string(row) + "=" + value.c_str());
   }
   void Get(TObject*, int, int, AnsiString& value) { value = "seed"; }
+  void Mask(TObject*, int col, int, AnsiString& value)
+  {
+    if (col == 3) value = "00:00;1;_";
+  }
+  void Moved(TObject*, int from, int to) { Sets.push_back("moved " + std::to_string(from) + "-" + std::to_string(to)); }
+  void Failed(TObject*, Exception* e) { Errors.push_back(e->Message.str()); }
+  std::vector<std::string> Errors;
   // Each cell in its own colour, the rectangle drawn a little larger than the cell: the grid clips it.
   void Draw(TObject*, int col, int row, const TRect& rect, TGridDrawState)
   {
@@ -256,6 +263,46 @@ TEST_F(Grids, EditingInPlace)
   ASSERT_TRUE(KeyPress(VK_RETURN));
   ctltest::Pump();
   EXPECT_EQ(Grid->GetCells(2, 3), AnsiString(Shalom));
+}
+
+// A cell with an edit mask is edited through it and cannot be left unfilled; a fixed cell dragged
+// along its row moves its whole column.
+TEST_F(Grids, MaskedCellsAndMovedColumns)
+{
+  TEditLog log;
+  Grid->OnGetEditMask = TGetEditEvent(&log, &TEditLog::Mask);
+  Grid->OnColumnMoved = TMovedEvent(&log, &TEditLog::Moved);
+  Grid->SetOptions(Grid->GetOptions() << goEditing << goColMoving);
+  const TExceptionEvent saved = Application->OnException;
+  Application->OnException = TExceptionEvent(&log, &TEditLog::Failed);
+  struct Restore {
+    TExceptionEvent saved;
+    ~Restore() { Application->OnException = saved; }
+  } restore{saved};
+
+  Grid->SetCol(3);
+  Grid->SetRow(2);
+  ASSERT_TRUE(FocusOn(Grid));
+  ASSERT_TRUE(TypeText("12"));
+  ctltest::Pump();
+  ASSERT_TRUE(Grid->GetEditorMode());
+  EXPECT_EQ(Grid->GetInplaceEditor()->GetEditText(), AnsiString("12:__"));
+  ASSERT_TRUE(KeyPress(VK_DOWN));
+  ctltest::Pump();
+  EXPECT_EQ(log.Errors.size(), 1u);
+  EXPECT_EQ(Grid->GetRow(), 2) << "an unfilled mask keeps the editor on its cell";
+  EXPECT_TRUE(Grid->GetEditorMode());
+  ASSERT_TRUE(TypeText("34"));
+  ASSERT_TRUE(KeyPress(VK_DOWN));
+  ctltest::Pump();
+  EXPECT_EQ(Grid->GetCells(3, 2), AnsiString("12:34"));
+  EXPECT_EQ(Grid->GetRow(), 3);
+
+  const TRect from = Grid->CellRect(3, 0), to = Grid->CellRect(5, 0);
+  ASSERT_TRUE(Drag(Grid->GetHandle(), Center(from), Center(to)));
+  EXPECT_EQ(Grid->GetCells(5, 2), AnsiString("12:34"));
+  ASSERT_FALSE(log.Sets.empty());
+  EXPECT_EQ(log.Sets.back(), "moved 3-5");
 }
 
 // A draw grid edits through its events: the text to start from comes from OnGetEditText, each
