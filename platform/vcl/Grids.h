@@ -217,6 +217,7 @@ private:
   void PaintCells(TCanvas* canvas, int firstCol, int lastCol, int firstRow, int lastRow);
   void PaintLines(TCanvas* canvas);
   bool CalcSizingState(int x, int y, TGridState& state, int& index, int& start) const;
+  void ExtendSelection(int x, int y);
   void DrawSizingLine();
   void UpdateEditorPlace();
   void StartEditing(const AnsiString* firstChar);

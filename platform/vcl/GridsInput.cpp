@@ -10,6 +10,8 @@ namespace {
 
 // How near a line (in pixels, either side) the mouse sizes its column or row.
 constexpr int SizingZone = 3;
+// The timer that scrolls a drag selection on while the mouse holds still past an edge.
+constexpr UINT_PTR SelectTimer = 1;
 
 }  // namespace
 
@@ -67,7 +69,21 @@ void TCustomGrid::Dispatch(void* raw)
         return;
       }
       break;
+    case WM_TIMER:
+      if (message.WParam == SelectTimer) {
+        if (FGridState == gsSelecting) {
+          POINT at;
+          GetCursorPos(&at);
+          ::ScreenToClient(GetHandle(), &at);
+          ExtendSelection(at.x, at.y);
+        } else {
+          KillTimer(GetHandle(), SelectTimer);
+        }
+        return;
+      }
+      break;
     case WM_CANCELMODE:
+      if (HandleAllocated()) KillTimer(GetHandle(), SelectTimer);
       if (FGridState != gsNormal && FGridState != gsSelecting && FSizingLineShown) DrawSizingLine();
       FGridState = gsNormal;
       break;
@@ -272,6 +288,7 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
           }
         } else {
           FGridState = gsSelecting;
+          SetTimer(GetHandle(), SelectTimer, 60, nullptr);
           if (shift.Contains(ssShift) && FOptions.Contains(goRangeSelect)) {
             const TGridRect old = GetSelection();
             FAnchor = hit;
@@ -286,33 +303,38 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
   TCustomControl::MouseDown(button, shift, x, y);
 }
 
+// Dragging selects from the pressed cell to the one under the mouse; past an edge the selection goes
+// on into the cells scrolled away there, one per move and, while the mouse holds still out there,
+// one per tick of the grid's timer.
+void TCustomGrid::ExtendSelection(int x, int y)
+{
+  if (!FOptions.Contains(goRangeSelect)) {
+    const TGridCoord hit = MouseCoord(x, y);
+    if (hit.X >= FFixedCols && hit.Y >= FFixedRows && !(hit == FCurrent)) MoveCurrent(hit.X, hit.Y, true, true);
+    return;
+  }
+  const TAxis cols = ColAxis(), rows = RowAxis();
+  auto along = [](const TAxis& axis, int pos, int at) {
+    if (pos >= axis.Client) return std::min(at + 1, axis.Count - 1);
+    if (pos < axis.FixedBoundary()) return std::max(at - 1, axis.Fixed);
+    const int cell = axis.CellAt(pos);
+    return cell < 0 ? at : cell;
+  };
+  TGridCoord to{along(cols, FlipPixelX(x), FAnchor.X), along(rows, y, FAnchor.Y)};
+  if (FOptions.Contains(goRowSelect)) to.X = FColCount - 1;
+  if (to == FAnchor) return;
+  const TGridRect old = GetSelection();
+  FAnchor = to;
+  ClampInView(to);
+  SelectionMoved(old);
+}
+
 void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
 {
   switch (FGridState) {
-    case gsSelecting: {
-      if (!FOptions.Contains(goRangeSelect)) {
-        const TGridCoord hit = MouseCoord(x, y);
-        if (hit.X >= FFixedCols && hit.Y >= FFixedRows && !(hit == FCurrent)) MoveCurrent(hit.X, hit.Y, true, true);
-        break;
-      }
-      // Past an edge the selection goes on into the cells scrolled away there, one per move.
-      const TAxis cols = ColAxis(), rows = RowAxis();
-      auto along = [](const TAxis& axis, int pos, int at) {
-        if (pos >= axis.Client) return std::min(axis.LastShown() + 1, axis.Count - 1);
-        if (pos < axis.FixedBoundary()) return std::max(axis.First - 1, axis.Fixed);
-        const int cell = axis.CellAt(pos);
-        return cell < 0 ? at : cell;
-      };
-      TGridCoord to{along(cols, FlipPixelX(x), FAnchor.X), along(rows, y, FAnchor.Y)};
-      if (FOptions.Contains(goRowSelect)) to.X = FColCount - 1;
-      if (!(to == FAnchor)) {
-        const TGridRect old = GetSelection();
-        FAnchor = to;
-        ClampInView(to);
-        SelectionMoved(old);
-      }
+    case gsSelecting:
+      ExtendSelection(x, y);
       break;
-    }
     case gsColMoving:
     case gsRowMoving: {
       // The line shows where the column or row will go: before the cell under the mouse, or after
@@ -343,6 +365,7 @@ void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
   const TGridState state = FGridState;
   FGridState = gsNormal;
+  if (HandleAllocated()) KillTimer(GetHandle(), SelectTimer);
   if (state == gsColSizing || state == gsRowSizing) {
     if (FSizingLineShown) DrawSizingLine();
     const int size = std::max((state == gsColSizing ? FlipPixelX(x) : y) - FSizingStart, 0);

@@ -183,6 +183,23 @@ TEST_F(Grids, MouseSelectsAndSizes)
   }
 }
 
+// Held past the grid's bottom edge, a drag selection scrolls on by itself until the button goes up.
+TEST_F(Grids, DragSelectionScrollsOnPastTheEdge)
+{
+  const POINT from = Center(Grid->CellRect(2, 2)), below{from.x, Grid->GetClientHeight() + 15};
+  ASSERT_TRUE(MouseDown(Grid->GetHandle(), from));
+  ASSERT_TRUE(MoveMouse(Grid->GetHandle(), below));
+  EXPECT_TRUE(ctltest::WaitFor([&] { return Grid->GetTopRow() >= 5; }, 5000));
+  ASSERT_TRUE(MouseUp(Grid->GetHandle(), below));
+  const TGridRect selection = Grid->GetSelection();
+  EXPECT_EQ(selection.Top, 2);
+  EXPECT_GT(selection.Bottom, Grid->GetVisibleRowCount());
+  EXPECT_FALSE(Empty(Grid->CellRect(2, selection.Bottom))) << "the selection's end is in view";
+  const int top = Grid->GetTopRow();
+  ctltest::PumpFor(300);
+  EXPECT_EQ(Grid->GetTopRow(), top) << "released, it stops";
+}
+
 // The scroll bars' arrows scroll by a cell; right to left the horizontal bar runs the other way.
 // Scrolling stops where the last cells fill the grid.
 TEST_F(Grids, ScrollBarsScrollByCells)
