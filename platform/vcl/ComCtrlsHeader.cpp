@@ -28,7 +28,7 @@ VCL_PUBLISHED(THeaderControl)
   using namespace vcl_detail;
   p.Property("Align", &THeaderControl::GetAlign, &THeaderControl::SetAlign).Default(alTop);
   p.Property("Anchors", &THeaderControl::GetAnchors, &THeaderControl::SetAnchors).Default(TAnchors() << akLeft << akTop);
-  p.Property("BiDiMode", &THeaderControl::GetBiDiMode, &THeaderControl::SetBiDiMode).Default(bdLeftToRight);
+  p.Property("BiDiMode", &THeaderControl::GetBiDiMode, &THeaderControl::SetBiDiMode).Stored(&THeaderControl::IsBiDiModeStored);
   PublishDrag(p);
   p.Property("DragReorder", &THeaderControl::GetDragReorder, &THeaderControl::SetDragReorder).Default(false);
   p.Property("Enabled", &THeaderControl::GetEnabled, &THeaderControl::SetEnabled).Default(true);

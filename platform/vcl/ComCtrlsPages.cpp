@@ -48,7 +48,7 @@ VCL_PUBLISHED(TPageControl)
   using namespace vcl_detail;
   p.Property("ActivePage", &TPageControl::GetActivePage, &TPageControl::SetActivePage);
   PublishAlign(p);
-  p.Property("BiDiMode", &TPageControl::GetBiDiMode, &TPageControl::SetBiDiMode).Default(bdLeftToRight);
+  p.Property("BiDiMode", &TPageControl::GetBiDiMode, &TPageControl::SetBiDiMode).Stored(&TPageControl::IsBiDiModeStored);
   PublishDrag(p);
   p.Property("Enabled", &TPageControl::GetEnabled, &TPageControl::SetEnabled).Default(true);
   p.Property("Font", &TPageControl::GetFont, &TPageControl::SetFont).Stored(&TPageControl::IsFontStored);

@@ -28,7 +28,7 @@ void PublishAlign(TPublisher<T>& p)
 template <class T>
 void PublishLook(TPublisher<T>& p, bool parentColor = true, WithFont font = WithFont::Yes)
 {
-  p.Property("BiDiMode", &T::GetBiDiMode, &T::SetBiDiMode).Default(bdLeftToRight);
+  p.Property("BiDiMode", &T::GetBiDiMode, &T::SetBiDiMode).Stored(&T::IsBiDiModeStored);
   p.Property("Color", &T::GetColor, &T::SetColor).Stored(&T::IsColorStored);
   if (font == WithFont::Yes) p.Property("Font", &T::GetFont, &T::SetFont).Stored(&T::IsFontStored);
   p.Property("ParentBiDiMode", &T::GetParentBiDiMode, &T::SetParentBiDiMode).Default(true);

@@ -156,6 +156,7 @@ class TScrollBox : public TScrollingWinControl {
   bool IsColorStored() const { return !GetParentColor(); }
   bool IsFontStored() const { return !GetParentFont(); }
   bool IsShowHintStored() const { return !GetParentShowHint(); }
+  bool IsBiDiModeStored() const { return !GetParentBiDiMode(); }
   TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle value);
 

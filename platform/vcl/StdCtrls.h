@@ -15,7 +15,8 @@
 #define VCL_PARENT_STORED_PREDICATES                          \
   bool IsColorStored() const { return !GetParentColor(); } \
   bool IsFontStored() const { return !GetParentFont(); }                 \
-  bool IsShowHintStored() const { return !GetParentShowHint(); }
+  bool IsShowHintStored() const { return !GetParentShowHint(); }        \
+  bool IsBiDiModeStored() const { return !GetParentBiDiMode(); }
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 VCL_DECLARE_ENUM(TTextLayout);
@@ -514,7 +515,8 @@ class TScrollBar : public TWinControl {
   void SetSmallChange(TScrollBarInc value) { FSmallChange = value; }
   TScrollBarInc GetLargeChange() const { return FLargeChange; }
   void SetLargeChange(TScrollBarInc value) { FLargeChange = value; }
-  bool IsShowHintStored() const { return !GetParentShowHint(); }
+  bool IsShowHintStored() const { return !GetParentShowHint(); }        \
+  bool IsBiDiModeStored() const { return !GetParentBiDiMode(); }
 
   TNotifyEvent OnChange;
   TScrollEvent OnScroll;

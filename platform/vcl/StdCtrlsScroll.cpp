@@ -12,7 +12,7 @@ VCL_PUBLISHED(TScrollBar)
 {
   using namespace vcl_detail;
   PublishAlign(p);
-  p.Property("BiDiMode", &TScrollBar::GetBiDiMode, &TScrollBar::SetBiDiMode).Default(bdLeftToRight);
+  p.Property("BiDiMode", &TScrollBar::GetBiDiMode, &TScrollBar::SetBiDiMode).Stored(&TScrollBar::IsBiDiModeStored);
   PublishDrag(p);
   p.Property("Kind", &TScrollBar::GetKind, &TScrollBar::SetKind).Default(sbHorizontal);
   p.Property("LargeChange", &TScrollBar::GetLargeChange, &TScrollBar::SetLargeChange).Default(1);

@@ -482,3 +482,23 @@ TEST(GridsStored, BothGridsRoundTripAndReadBack)
   EXPECT_TRUE(bool(draw->OnDrawCell) && bool(draw->OnSelectCell) && bool(draw->OnColumnMoved));
   EXPECT_FALSE(draw->GetTabStop());
 }
+
+// A control that takes its direction from its parent stores none: read back, it would stop following.
+TEST(GridsStored, AChildFollowingItsParentsDirectionStoresNone)
+{
+  TFormPtr form(ctltest::NewForm(200, 100));
+  form->SetName("DirectionForm");
+  form->SetBiDiMode(bdRightToLeft);
+  auto* grid = new TDrawGrid(form.get());  // owned by the form, so written with it
+  grid->SetParent(form.get());
+  grid->SetName("Follower");
+  ASSERT_EQ(grid->GetBiDiMode(), bdRightToLeft);
+  ASSERT_TRUE(grid->GetParentBiDiMode());
+  std::unique_ptr<TMemoryStream> stream(new TMemoryStream);
+  stream->WriteComponent(form.get());
+  const std::string text = ctltest::BinaryToText(
+      std::string(static_cast<const char*>(stream->GetMemory()), size_t(stream->GetSize())));
+  const size_t child = text.find("object Follower");
+  ASSERT_NE(child, std::string::npos) << text;
+  EXPECT_EQ(text.find("BiDiMode", child), std::string::npos) << text;
+}
