@@ -6,7 +6,7 @@
 #include "TypInfo.h"
 
 namespace {
-TUnitInit QelspeedbuttonUnitInit("Qelspeedbutton");
+TUnitInit QelspeedbuttonUnitInit("Qelspeedbutton", [] { RegisterClass(TQelSpeedButton::StaticClass()); });
 
 bool IsSquareShape(TShapeType shape) { return shape == stSquare || shape == stRoundSquare || shape == stCircle; }
 }  // namespace
