@@ -487,7 +487,9 @@ void TCustomGrid::StartEditing(const AnsiString* firstText)
   }
   FEditorMode = true;
   FInplaceEdit->Move(place);
-  if (CanFocus()) FInplaceEdit->SetFocus();
+  // The editor takes the focus from the grid, never from another control (goAlwaysShowEditor set
+  // in code shows it without moving the focus).
+  if (Focused() || FInplaceEdit->Focused()) FInplaceEdit->SetFocus();
   if (firstText && CanEditModify()) {
     // The key that started editing is typed into the emptied editor, mask and all.
     FInplaceEdit->SetText(AnsiString());
@@ -531,8 +533,10 @@ void TCustomGrid::UpdateEditorPlace()
   }
   if (!(FEditCell == FCurrent)) {
     UpdateText();
+    const bool hadFocus = FInplaceEdit->Focused();
     FInplaceEdit->Hide();
     FEditCell = TGridCoord{-1, -1};
+    if (hadFocus && CanFocus()) SetFocus();  // so that the editor of the new cell takes it back
     StartEditing(nullptr);
     return;
   }

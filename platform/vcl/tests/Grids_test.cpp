@@ -322,6 +322,30 @@ TEST_F(Grids, MaskedCellsAndMovedColumns)
   EXPECT_EQ(log.Sets.back(), "moved 3-5");
 }
 
+// With goAlwaysShowEditor the editor follows the current cell and keeps the keys; set in code while
+// another control has the focus, it leaves the focus there.
+TEST_F(Grids, AnEditorAlwaysShownFollowsTheCurrentCell)
+{
+  auto* other = Place<TEdit>(Form.get(), 10, 270, 100, 21);
+  ctltest::Pump();
+  ASSERT_TRUE(FocusOn(other));
+  Grid->SetCol(2);
+  Grid->SetRow(2);
+  Grid->SetOptions(Grid->GetOptions() << goEditing << goAlwaysShowEditor);
+  ctltest::Pump();
+  EXPECT_TRUE(Grid->GetEditorMode());
+  EXPECT_TRUE(other->Focused());
+
+  ASSERT_TRUE(FocusOn(Grid->GetInplaceEditor()));
+  ASSERT_TRUE(KeyPress(VK_DOWN));
+  ASSERT_TRUE(TypeText("z"));
+  ctltest::Pump();
+  EXPECT_EQ(Grid->GetRow(), 3);
+  EXPECT_TRUE(Grid->GetEditorMode());
+  EXPECT_EQ(Grid->GetInplaceEditor()->GetBoundsRect(), Grid->CellRect(2, 3));
+  EXPECT_EQ(Grid->GetCells(2, 3), AnsiString("z"));
+}
+
 // A draw grid edits through its events: the text to start from comes from OnGetEditText, each
 // change goes to OnSetEditText.
 TEST_F(Grids, DrawGridEditsThroughItsEvents)
