@@ -90,3 +90,9 @@ inline constexpr const char SRegCreateFailed[] = "Failed to create key %s";
 inline constexpr const char SRegGetDataFailed[] = "Failed to get data for '%s'";
 inline constexpr const char SRegSetDataFailed[] = "Failed to set data for '%s'";
 inline constexpr const char SInvalidRegType[] = "Invalid data type for '%s'";
+
+// Grids.
+inline constexpr const char SGridIndexOutOfRange[] = "Grid index out of range";
+inline constexpr const char SFixedColTooBig[] = "Fixed column count must be less than column count";
+inline constexpr const char SFixedRowTooBig[] = "Fixed row count must be less than row count";
+inline constexpr const char SInvalidStringGridOp[] = "Cannot insert or delete rows from grid";

@@ -79,6 +79,23 @@ static TUnitInit ExtCtrlsUnitInit("ExtCtrls", [] {
   RegisterClass(TControlBar::StaticClass());
 });
 
+void vcl_detail::DrawBevel(TCanvas* canvas, TRect& rect, TPanelBevel bevel, int width, TColor face)
+{
+  if (bevel == bvNone) return;
+  const TColor top = bevel == bvLowered ? clBtnShadow : bevel == bvRaised ? clBtnHighlight : face;
+  const TColor bottom = bevel == bvLowered ? clBtnHighlight : bevel == bvRaised ? clBtnShadow : face;
+  Frame3D(canvas, rect, top, bottom, width);
+}
+
+TRect vcl_detail::InsideBevels(const TRect& rect, TPanelBevel outer, TPanelBevel inner, int width, int border)
+{
+  int inset = border;
+  if (outer != bvNone) inset += width;
+  if (inner != bvNone) inset += width;
+  return TRect(rect.Left + inset, rect.Top + inset, std::max(rect.Right - inset, rect.Left + inset),
+               std::max(rect.Bottom - inset, rect.Top + inset));
+}
+
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, int width)
 {
   TPen* pen = canvas->GetPen();
@@ -169,27 +186,16 @@ void TCustomPanel::SetBorderStyle(TBorderStyle value)
 void TCustomPanel::AdjustClientRect(TRect& rect)
 {
   TCustomControl::AdjustClientRect(rect);
-  int inset = FBorderWidth;
-  if (FBevelOuter != bvNone) inset += FBevelWidth;
-  if (FBevelInner != bvNone) inset += FBevelWidth;
-  rect = TRect(rect.Left + inset, rect.Top + inset, std::max(rect.Right - inset, rect.Left + inset),
-               std::max(rect.Bottom - inset, rect.Top + inset));
+  rect = vcl_detail::InsideBevels(rect, FBevelOuter, FBevelInner, FBevelWidth, FBorderWidth);
 }
 
 void TCustomPanel::Paint()
 {
   TCanvas* canvas = GetCanvas();
   TRect rect = GetClientRect();
-  auto bevel = [&](TPanelBevel kind) {
-    if (kind == bvNone) return;
-    // A space is a flat ring in the panel's colour.
-    const TColor top = kind == bvLowered ? clBtnShadow : kind == bvRaised ? clBtnHighlight : GetColor();
-    const TColor bottom = kind == bvLowered ? clBtnHighlight : kind == bvRaised ? clBtnShadow : GetColor();
-    Frame3D(canvas, rect, top, bottom, FBevelWidth);
-  };
-  bevel(FBevelOuter);
+  vcl_detail::DrawBevel(canvas, rect, FBevelOuter, FBevelWidth, GetColor());
   Frame3D(canvas, rect, GetColor(), GetColor(), FBorderWidth);
-  bevel(FBevelInner);
+  vcl_detail::DrawBevel(canvas, rect, FBevelInner, FBevelWidth, GetColor());
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(GetColor());
   canvas->FillRect(rect);

@@ -28,6 +28,14 @@ VCL_DECLARE_ENUM(TShapeType);
 // bottomColor, and leaves rect as the area inside them.
 void Frame3D(TCanvas* canvas, TRect& rect, TColor topColor, TColor bottomColor, int width);
 
+namespace vcl_detail {
+// A panel's bevel (the panel and the control bar draw theirs alike): lowered or raised edges of width
+// lines inside rect, a space a flat ring in the face colour, nothing for bvNone; rect is left inside.
+void DrawBevel(TCanvas* canvas, TRect& rect, TPanelBevel bevel, int width, TColor face);
+// rect less both bevels (each width wide unless bvNone) and a border of border all round.
+TRect InsideBevels(const TRect& rect, TPanelBevel outer, TPanelBevel inner, int width, int border);
+}  // namespace vcl_detail
+
 // ---------------------------------------------------------------------------------------------------
 // A panel: a windowed control drawing its bevels and its caption; controls placed on it are aligned
 // inside the bevels and the border.

@@ -105,12 +105,7 @@ void TCustomControlBar::SetRowSize(int value)
 
 TRect TCustomControlBar::BandArea() const
 {
-  const TRect client = GetClientRect();
-  int inset = 0;
-  if (FBevelOuter != bvNone) inset += FBevelWidth;
-  if (FBevelInner != bvNone) inset += FBevelWidth;
-  return TRect(client.Left + inset, client.Top + inset, std::max(client.Right - inset, client.Left + inset),
-               std::max(client.Bottom - inset, client.Top + inset));
+  return vcl_detail::InsideBevels(GetClientRect(), FBevelOuter, FBevelInner, FBevelWidth, 0);
 }
 
 const TCustomControlBar::TBand* TCustomControlBar::FindBand(const TControl* control) const
@@ -248,14 +243,8 @@ void TCustomControlBar::Paint()
     canvas->FillRect(client);
   }
   TRect rect = client;
-  auto bevel = [&](TPanelBevel kind) {
-    if (kind == bvNone) return;
-    const TColor top = kind == bvLowered ? clBtnShadow : kind == bvRaised ? clBtnHighlight : GetColor();
-    const TColor bottom = kind == bvLowered ? clBtnHighlight : kind == bvRaised ? clBtnShadow : GetColor();
-    Frame3D(canvas, rect, top, bottom, FBevelWidth);
-  };
-  bevel(FBevelOuter);
-  bevel(FBevelInner);
+  vcl_detail::DrawBevel(canvas, rect, FBevelOuter, FBevelWidth, GetColor());
+  vcl_detail::DrawBevel(canvas, rect, FBevelInner, FBevelWidth, GetColor());
   if (OnPaint) OnPaint(this);
   for (const TBand& band : FBands) PaintBand(band.Control, band.Rect);
 }

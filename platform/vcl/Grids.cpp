@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "Consts.h"
+
 VCL_IMPLEMENT_ENUM(TGridOption, "goFixedVertLine", "goFixedHorzLine", "goVertLine", "goHorzLine", "goRangeSelect",
                    "goDrawFocusSelected", "goRowSizing", "goColSizing", "goRowMoving", "goColMoving", "goEditing",
                    "goTabs", "goRowSelect", "goAlwaysShowEditor", "goThumbTracking")
@@ -12,9 +14,6 @@ VCL_IMPLEMENT_CLASS(TCustomGrid)
 
 namespace {
 
-constexpr const char SFixedColTooBig[] = "Fixed column count must be less than column count";
-constexpr const char SFixedRowTooBig[] = "Fixed row count must be less than row count";
-constexpr const char SGridIndexOutOfRange[] = "Grid index out of range";
 
 bool Empty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
 

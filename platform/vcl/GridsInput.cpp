@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "Consts.h"
+
 VCL_IMPLEMENT_CLASS(TInplaceEdit)
 
 namespace {
@@ -12,6 +14,18 @@ namespace {
 constexpr int SizingZone = 3;
 // The timer that scrolls a drag selection on while the mouse holds still past an edge.
 constexpr UINT_PTR SelectTimer = 1;
+
+// Moves one entry of a per-index list (kept empty while every index has the default) to another
+// index.
+template <class T, class V>
+void MoveEntry(std::vector<T>& list, int from, int to, int count, V fill)
+{
+  if (list.empty()) return;
+  list.resize(size_t(count), T(fill));
+  const T value = list[size_t(from)];
+  list.erase(list.begin() + from);
+  list.insert(list.begin() + to, value);
+}
 
 }  // namespace
 
@@ -402,18 +416,11 @@ bool TCustomGrid::DoMouseWheelUp(TShiftState shift, const TPoint& mousePos)
 void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
 {
   if (fromIndex < 0 || toIndex < 0 || fromIndex >= FColCount || toIndex >= FColCount)
-    throw EInvalidOperation("Grid index out of range");
+    throw EInvalidOperation(SGridIndexOutOfRange);
   if (fromIndex == toIndex) return;
   HideEditor();
-  auto move = [&](auto& sizes, auto fill) {
-    if (sizes.empty()) return;
-    sizes.resize(size_t(FColCount), fill);
-    auto value = sizes[size_t(fromIndex)];
-    sizes.erase(sizes.begin() + fromIndex);
-    sizes.insert(sizes.begin() + toIndex, value);
-  };
-  move(FColWidths, FDefaultColWidth);
-  move(FTabStops, true);
+  MoveEntry(FColWidths, fromIndex, toIndex, FColCount, FDefaultColWidth);
+  MoveEntry(FTabStops, fromIndex, toIndex, FColCount, true);
   ColumnMoved(fromIndex, toIndex);
   Invalidate();
   UpdateScrollBars();
@@ -422,15 +429,10 @@ void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
 void TCustomGrid::MoveRow(int fromIndex, int toIndex)
 {
   if (fromIndex < 0 || toIndex < 0 || fromIndex >= FRowCount || toIndex >= FRowCount)
-    throw EInvalidOperation("Grid index out of range");
+    throw EInvalidOperation(SGridIndexOutOfRange);
   if (fromIndex == toIndex) return;
   HideEditor();
-  if (!FRowHeights.empty()) {
-    FRowHeights.resize(size_t(FRowCount), FDefaultRowHeight);
-    const int value = FRowHeights[size_t(fromIndex)];
-    FRowHeights.erase(FRowHeights.begin() + fromIndex);
-    FRowHeights.insert(FRowHeights.begin() + toIndex, value);
-  }
+  MoveEntry(FRowHeights, fromIndex, toIndex, FRowCount, FDefaultRowHeight);
   RowMoved(fromIndex, toIndex);
   Invalidate();
   UpdateScrollBars();

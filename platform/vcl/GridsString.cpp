@@ -12,8 +12,6 @@ VCL_IMPLEMENT_CLASS(TStringGridStrings)
 
 namespace {
 
-constexpr const char SGridIndexOutOfRange[] = "Grid index out of range";
-constexpr const char SInvalidStringGridOp[] = "Cannot insert or delete rows from grid";
 
 // The properties of the VCL's two grids, in one order: the counts before the fixed counts they
 // bound, so a stored form reads back whatever order its values come in.
